@@ -1,0 +1,18 @@
+#include "engine/cursor.h"
+
+namespace quillon::engine {
+
+void GoToRecord(DbfTable& t, uint32_t record) {
+  if (!t.isOpen) return;
+  if (t.autoPost) PostRecord(t);
+  if (t.onBeforeMove && !AskPermission(t.onBeforeMove, t)) return;
+  t.currentRecord = record;
+  ReadRecord(t);
+}
+
+void GoFirst(DbfTable& t) { GoToRecord(t, 1); }
+void GoLast(DbfTable& t) { GoToRecord(t, t.header.recordCount); }
+void GoNext(DbfTable& t) { GoToRecord(t, t.currentRecord + 1u); }
+void GoPrev(DbfTable& t) { GoToRecord(t, t.currentRecord - 1u); }
+
+}  // namespace quillon::engine

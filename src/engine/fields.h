@@ -1,0 +1,40 @@
+// Reading and writing field values of the current record. Everything works on
+// the in-memory descriptors and record buffer; no file is touched. Values are
+// raw Windows-1251 bytes: numbers, dates and logical values are not converted.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/table.h"
+
+namespace quillon::engine {
+
+enum FieldType : uint8_t {
+  kOtherField = 0,
+  kCharacterField = 1,
+  kDateField = 2,
+  kNumericField = 3,
+  kLogicalField = 4,
+  kMemoField = 5,
+};
+
+// The number of the field with that name, 0 when none has it. Names starting
+// with a byte from "a" up are upper-cased first; the name ends at a blank
+// after its first byte.
+int32_t FieldIndex(const DbfTable& table, std::string_view name);
+std::string FieldName(DbfTable& table, int32_t field);
+uint8_t FieldTypeCode(DbfTable& table, int32_t field);
+// The field's bytes with trailing bytes at or below 0x20 removed.
+std::string FieldText(DbfTable& table, int32_t field);
+
+// Fits the value to the field (numbers and memo pointers to the right, all
+// else to the left) and stores it in the record buffer.
+void PutFieldByNumber(DbfTable& table, int32_t field, std::string_view value);
+void PutFieldByName(DbfTable& table, std::string_view name, std::string_view value);
+
+std::string AlignRight(std::string_view text, size_t width);
+std::string AlignLeft(std::string_view text, size_t width);
+
+}  // namespace quillon::engine

@@ -1,0 +1,94 @@
+// The table object: one dBase table with its open files, the in-memory header
+// and descriptors, the current record in a fixed buffer, and the last error.
+// Opening, closing, record input and output and error recording live here;
+// moving, fields, appending and memo texts have headers of their own.
+//
+// Promises: no operation throws; failures are recorded as the last error and
+// the caller carries on. No operation reads or writes outside the object's
+// buffers, whatever the files contain: a table whose structure the engine
+// cannot hold safely is left closed.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/errors.h"
+#include "engine/format.h"
+#include "platform/platform.h"
+
+namespace quillon::engine {
+
+struct DbfTable;
+
+// Asked before a move or a mark; setting the flag to false refuses it.
+using PermissionHook = std::function<void(DbfTable&, bool& allowed)>;
+// Told after a blank record was appended. Throwing counts as a failure.
+using AppendHook = std::function<void(DbfTable&)>;
+
+struct DbfTable {
+  std::string fileName;
+  std::string memoFileName;
+  uint32_t currentRecord = 0;
+  int32_t fieldCount = 0;
+  bool isOpen = false;
+  bool recordModified = false;
+  bool autoPost = false;
+  DbfHeader header;
+  std::unique_ptr<platform::File> dbfFile;
+  // Entries 1 to fieldCount are valid; entry 0 is never used.
+  std::array<DbfFieldDesc, kMaxFields + 1> fields{};
+  std::array<uint8_t, kRecordBufferSize> recordBuffer{};
+  PermissionHook onBeforeMove;
+  PermissionHook onBeforeMark;
+  AppendHook onAppend;
+  std::unique_ptr<platform::File> memoFile;
+  bool headerModified = false;
+  uint8_t lastErrorCode = 0;
+  std::string lastErrorText;
+  // The buffer holds blanks or the leftovers of a failed read rather than
+  // record currentRecord: writing it back would destroy that record.
+  bool bufferIsStandIn = false;
+};
+
+std::unique_ptr<DbfTable> NewDbfTable(std::string fileName, std::string memoFileName,
+                                      bool autoPost);
+
+// true opens the table named by fileName (with its memo file when
+// memoFileName names an existing file); false writes back what is pending
+// and closes it.
+void SetActive(DbfTable& table, bool active);
+
+void RecordError(DbfTable& table, EngineError code, std::string_view detail);
+void RecordError(DbfTable& table, EngineError code, int64_t detail);
+
+// The last error's text; clears the error.
+std::string TakeLastError(DbfTable& table);
+
+// Loads record currentRecord into the buffer (blank for numbers outside the
+// table, which also moves the cursor to the last record).
+void ReadRecord(DbfTable& table);
+// Writes the buffer as record currentRecord.
+void WriteRecord(DbfTable& table);
+// WriteRecord when the buffer was modified.
+void PostRecord(DbfTable& table);
+// Puts today's local date into the in-memory header.
+void StampDate(DbfTable& table);
+// Writes the in-memory header at offset 0; false when that fails.
+bool WriteHeader(DbfTable& table);
+
+// Asks a permission hook; a hook that throws refuses.
+bool AskPermission(const PermissionHook& hook, DbfTable& table);
+
+// Record k's offset in the table file, computed in 64 bits.
+uint64_t RecordOffset(const DbfTable& table, uint32_t record);
+
+// Positions a file and reads or writes there; false when there is no file or
+// a call fails. Reading reports how many bytes arrived.
+bool ReadAt(platform::File* file, uint64_t offset, void* buffer, size_t n, size_t* got);
+bool WriteAt(platform::File* file, uint64_t offset, const void* buffer, size_t n);
+
+}  // namespace quillon::engine

@@ -1,0 +1,50 @@
+// The library's state shared by every export: the exchange slots and the
+// resident table, created at load and released at unload. Also the guard
+// every table export runs its body in.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/table.h"
+
+namespace quillon::host {
+
+struct Slots {
+  std::string file;
+  std::string path;
+  int32_t data = 0;
+};
+
+Slots& TheSlots();
+
+// Null before load and after unload.
+engine::DbfTable* ResidentTable();
+
+// Load: empty slots and a closed resident table that posts automatically.
+void LibraryLoad();
+// Unload: the resident table is released without writing anything to its
+// files, then the slots are emptied.
+void LibraryUnload();
+
+// Runs a table export's body when a table is loaded (the resident table has a
+// file name); otherwise nothing happens. Nothing thrown inside gets out.
+template <typename Body>
+void WithLoadedTable(Body&& body) noexcept {
+  try {
+    engine::DbfTable* table = ResidentTable();
+    if (table != nullptr && !table->fileName.empty()) body(*table);
+  } catch (...) {
+  }
+}
+
+// Runs an export's body whatever the state; nothing thrown inside gets out.
+template <typename Body>
+void Guarded(Body&& body) noexcept {
+  try {
+    body();
+  } catch (...) {
+  }
+}
+
+}  // namespace quillon::host

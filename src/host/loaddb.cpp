@@ -1,0 +1,37 @@
+// loaddb: points the resident table at the table file named in the text slot
+// and opens it, with the memo file beside it when there is one.
+#include <string>
+
+#include "engine/table.h"
+#include "host/exports.h"
+#include "host/library.h"
+#include "host/messages.h"
+#include "platform/platform.h"
+#include "support/file_names.h"
+
+namespace quillon::host {
+
+namespace {
+
+void LoadTable() {
+  engine::DbfTable* table = ResidentTable();
+  if (table == nullptr) return;
+  auto& os = platform::Current();
+  std::string& slot = TheSlots().file;
+  if (!os.IsExistingFile(slot)) {
+    os.ShowMessage(std::string(kTableMissingBefore) + slot + std::string(kMissingAfter) + "\r\n" +
+                   std::string(kCheckThePath));
+    return;
+  }
+  engine::SetActive(*table, false);
+  table->fileName = slot;
+  const bool derived = support::ReplaceInFileName(slot, "dbf", "dbt");
+  table->memoFileName = derived && os.IsExistingFile(slot) ? slot : "";
+  engine::SetActive(*table, true);
+}
+
+}  // namespace
+
+}  // namespace quillon::host
+
+void loaddb() { quillon::host::Guarded(quillon::host::LoadTable); }

@@ -1,0 +1,30 @@
+// The descriptor exports that identify the plug-in to its host, and the slot
+// exports through which every value travels.
+#include "host/exports.h"
+#include "host/library.h"
+#include "host/messages.h"
+
+using quillon::host::Guarded;
+using quillon::host::TheSlots;
+
+int32_t GetType() { return 0; }
+const char* GetShortInfo() { return quillon::host::kShortInfo; }
+const char* GetInfo() { return quillon::host::kInfo; }
+const char* Copyright() { return quillon::host::kCopyright; }
+void Settings() {}
+void SetParentWindow(void*) {}
+void Draw(void*) {}
+
+void SetPath(const char* path) {
+  Guarded([&] { TheSlots().path = path != nullptr ? path : ""; });
+}
+
+void SetFile(const char* text) {
+  Guarded([&] { TheSlots().file = text != nullptr ? text : ""; });
+}
+
+const char* GetFile() { return TheSlots().file.c_str(); }
+
+void SetData(int32_t value) { TheSlots().data = value; }
+
+int32_t GetData() { return TheSlots().data; }

@@ -1,0 +1,76 @@
+// The one doorway to the operating system. Everything the library does with
+// files, the clock, the temporary folder, case folding and message boxes goes
+// through the Platform interface, so that the Win32 implementation (the real
+// target), the POSIX stand-in and the tests' fault-injecting wrappers can be
+// swapped without touching the engine. No function here throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace quillon::platform {
+
+// An open file. Closing happens when the object is destroyed.
+class File {
+ public:
+  virtual ~File() = default;
+  // Moves the read/write position to an absolute offset. False on failure.
+  virtual bool Seek(uint64_t offset) = 0;
+  // Reads up to n bytes at the position; *got receives how many arrived
+  // (fewer at the end of the file). False when the call itself fails.
+  virtual bool Read(void* buffer, size_t n, size_t* got) = 0;
+  // Writes n bytes at the position. False when the call fails.
+  virtual bool Write(const void* buffer, size_t n) = 0;
+  virtual bool Size(uint64_t* size) = 0;
+  // Makes the current position the end of the file (grows or cuts it).
+  virtual bool SetEnd() = 0;
+};
+
+enum class OpenMode {
+  // An existing table or memo file: read and write, others may only read.
+  kReadWriteShareRead,
+  // An existing text file to import: read only, others may only read.
+  kReadOnlyShareRead,
+  // A new table or memo file: created or replaced, for this caller alone.
+  kCreateExclusive,
+};
+
+struct LocalDate {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  // Null when the file cannot be opened in that mode.
+  virtual std::unique_ptr<File> Open(const std::string& path, OpenMode mode) = 0;
+  // True for a path that exists and is not a folder.
+  virtual bool IsExistingFile(const std::string& path) = 0;
+  virtual LocalDate Today() = 0;
+  // The folder for temporary files, ending in its separator; false when
+  // there is none that is safe to use.
+  virtual bool TempFolder(std::string* folder) = 0;
+  // Copies a file over any existing target. Copying a file onto itself
+  // fails and leaves it untouched.
+  virtual bool CopyFile(const std::string& from, const std::string& to) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+  // Lower-cases Windows-1251 text in place: ASCII and Cyrillic letters.
+  virtual void LowerCase(std::string& text) = 0;
+  // Shows a message to the user and returns when it has been dismissed.
+  virtual void ShowMessage(const std::string& text) = 0;
+};
+
+// The platform in use. Starts as this build's native implementation.
+Platform& Current();
+
+// Replaces the platform in use (tests); nullptr restores the native one.
+void SetCurrent(Platform* platform);
+
+// The native implementation of this build, created on first use.
+Platform& Native();
+
+}  // namespace quillon::platform

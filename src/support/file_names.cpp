@@ -1,0 +1,17 @@
+#include "support/file_names.h"
+
+namespace quillon::support {
+
+size_t FileNameStart(std::string_view path) {
+  size_t last = path.find_last_of("/\\:");
+  return last == std::string_view::npos ? 0 : last + 1;
+}
+
+bool ReplaceInFileName(std::string& path, std::string_view from, std::string_view to) {
+  size_t at = path.find(from, FileNameStart(path));
+  if (at == std::string::npos) return false;
+  path.replace(at, from.size(), to);
+  return true;
+}
+
+}  // namespace quillon::support

@@ -24,6 +24,8 @@ if [ ${#need_packages[@]} -gt 0 ]; then
   apt-get install -y -q "${need_packages[@]}"
 fi
 
-cmake --preset native
-cmake --build --preset native
-ctest --preset native --output-on-failure
+for preset in native asan; do
+  cmake --preset "$preset"
+  cmake --build --preset "$preset"
+  ctest --preset "$preset" --output-on-failure
+done

@@ -1,29 +1,31 @@
 #include "host/library.h"
 
-#include <memory>
-
 namespace quillon::host {
 
 namespace {
-Slots slots;
-std::unique_ptr<engine::DbfTable> resident;
+// Plain pointers: they need no initialisation at load time, so the load
+// notification never runs before them, whatever order the runtime picks.
+Slots* slots = nullptr;
+engine::DbfTable* resident = nullptr;
 }  // namespace
 
-Slots& TheSlots() { return slots; }
+Slots* TheSlots() { return slots; }
 
-engine::DbfTable* ResidentTable() { return resident.get(); }
+engine::DbfTable* ResidentTable() { return resident; }
 
 void LibraryLoad() {
-  slots = Slots{};
-  resident = engine::NewDbfTable("", "", true);
+  LibraryUnload();
+  slots = new Slots();
+  resident = engine::NewDbfTable("", "", true).release();
 }
 
 void LibraryUnload() {
   // Freeing the object closes its file handles without posting the record or
   // rewriting the header: whatever the exports did not write stays unwritten.
-  resident.reset();
-  slots.file.clear();
-  slots.path.clear();
+  delete resident;
+  resident = nullptr;
+  delete slots;
+  slots = nullptr;
 }
 
 }  // namespace quillon::host

@@ -16,9 +16,9 @@ struct Slots {
   int32_t data = 0;
 };
 
-Slots& TheSlots();
-
-// Null before load and after unload.
+// Both are null before load and after unload (and if loading ran out of
+// memory); every export checks.
+Slots* TheSlots();
 engine::DbfTable* ResidentTable();
 
 // Load: empty slots and a closed resident table that posts automatically.
@@ -33,7 +33,8 @@ template <typename Body>
 void WithLoadedTable(Body&& body) noexcept {
   try {
     engine::DbfTable* table = ResidentTable();
-    if (table != nullptr && !table->fileName.empty()) body(*table);
+    Slots* slots = TheSlots();
+    if (table != nullptr && slots != nullptr && !table->fileName.empty()) body(*table, *slots);
   } catch (...) {
   }
 }

@@ -15,9 +15,9 @@ namespace {
 
 void LoadTable() {
   engine::DbfTable* table = ResidentTable();
-  if (table == nullptr) return;
+  if (table == nullptr || TheSlots() == nullptr) return;
   auto& os = platform::Current();
-  std::string& slot = TheSlots().file;
+  std::string& slot = TheSlots()->file;
   if (!os.IsExistingFile(slot)) {
     os.ShowMessage(std::string(kTableMissingBefore) + slot + std::string(kMissingAfter) + "\r\n" +
                    std::string(kCheckThePath));

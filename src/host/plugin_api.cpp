@@ -16,15 +16,21 @@ void SetParentWindow(void*) {}
 void Draw(void*) {}
 
 void SetPath(const char* path) {
-  Guarded([&] { TheSlots().path = path != nullptr ? path : ""; });
+  Guarded([&] {
+    if (TheSlots() != nullptr) TheSlots()->path = path != nullptr ? path : "";
+  });
 }
 
 void SetFile(const char* text) {
-  Guarded([&] { TheSlots().file = text != nullptr ? text : ""; });
+  Guarded([&] {
+    if (TheSlots() != nullptr) TheSlots()->file = text != nullptr ? text : "";
+  });
 }
 
-const char* GetFile() { return TheSlots().file.c_str(); }
+const char* GetFile() { return TheSlots() != nullptr ? TheSlots()->file.c_str() : ""; }
 
-void SetData(int32_t value) { TheSlots().data = value; }
+void SetData(int32_t value) {
+  if (TheSlots() != nullptr) TheSlots()->data = value;
+}
 
-int32_t GetData() { return TheSlots().data; }
+int32_t GetData() { return TheSlots() != nullptr ? TheSlots()->data : 0; }

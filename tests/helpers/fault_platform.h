@@ -1,0 +1,59 @@
+// A platform for tests: passes every call to the native one, except that it
+// records the messages shown, can pin today's date, and fails exactly the
+// file operations a test names (a failing write, read or positioning, a
+// full disk), the way a real disk would.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace quillon::testing {
+
+enum class Op { kOpen, kSeek, kRead, kWrite, kSetEnd, kSize, kCopy, kDelete };
+
+struct OpInfo {
+  Op op;
+  std::string path;      // the file the operation concerns (the target of a copy)
+  uint64_t position = 0;  // the file position at the call (seek: the target)
+  size_t size = 0;        // bytes asked for by a read or write
+};
+
+class FaultPlatform : public platform::Platform {
+ public:
+  // Decides whether an operation fails. A failing write may still have put
+  // `partialWrite` bytes on disk first, as a full disk does.
+  std::function<bool(const OpInfo&)> fail;
+  size_t partialWrite = 0;
+  std::optional<platform::LocalDate> today;
+  std::vector<std::string> messages;
+  std::vector<OpInfo> writes;  // every write that reached the disk
+
+  std::unique_ptr<platform::File> Open(const std::string& path, platform::OpenMode mode) override;
+  bool IsExistingFile(const std::string& path) override;
+  platform::LocalDate Today() override;
+  bool TempFolder(std::string* folder) override;
+  bool CopyFile(const std::string& from, const std::string& to) override;
+  bool DeleteFile(const std::string& path) override;
+  void LowerCase(std::string& text) override;
+  void ShowMessage(const std::string& text) override;
+
+  bool Fails(const OpInfo& info) const { return fail && fail(info); }
+
+  // Common failure rules.
+  static std::function<bool(const OpInfo&)> FailWritesTo(std::string path);
+  static std::function<bool(const OpInfo&)> FailNth(Op op, int n);  // 1-based
+};
+
+// Installs a platform as the current one for a scope.
+class PlatformScope {
+ public:
+  explicit PlatformScope(platform::Platform& p) { platform::SetCurrent(&p); }
+  ~PlatformScope() { platform::SetCurrent(nullptr); }
+};
+
+}  // namespace quillon::testing

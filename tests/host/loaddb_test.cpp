@@ -1,0 +1,117 @@
+#include <filesystem>
+
+#include "engine/fields.h"
+#include "helpers/host_session.h"
+#include "helpers/table_bytes.h"
+#include "host/exports.h"
+#include "host/library.h"
+
+namespace quillon::testing {
+namespace {
+
+class LoaddbTest : public HostSession {
+ protected:
+  std::string Missing(const std::string& path) {
+    return "\xCD\xC5 \xCF\xCE\xCD\xDF\xCB!! \xC1\xE0\xE7\xFB \xE4\xE0\xED\xED\xFB\xF5 \xEF\xEE "
+           "\xF3\xEA\xE0\xE7\xE0\xED\xED\xEE\xEC\xF3 \xEF\xF3\xF2\xE8 " +
+           path +
+           " \xCD\xC5\xD2!\r\n\xCF\xF0\xEE\xE2\xE5\xF0\xFC\xF2\xE5 "
+           "\xEF\xF0\xE0\xE2\xE8\xEB\xFC\xED\xEE\xF1\xF2\xFC \xEF\xF3\xF2\xE8 \xE8 "
+           "\xED\xE0\xEB\xE8\xF7\xE8\xE5 \xD2\xC0\xCC \xF4\xE0\xE9\xEB\xE0!";
+  }
+
+  static std::string Table(int records) {
+    TableBytes t;
+    t.version = 0x83;
+    t.fields = {{"NAME", 'C', 8}};
+    for (int i = 1; i <= records; ++i) t.records.push_back("rec" + std::to_string(i));
+    return t.Build();
+  }
+};
+
+TEST_F(LoaddbTest, OpensTheTableAndAnswersTheMemoPath) {
+  std::string path = dir_.Write("clients.dbf", Table(3));
+  dir_.Write("clients.dbt", std::string("\x01\0\0\0", 4));
+  EXPECT_EQ(Load(path), dir_.File("clients.dbt"));
+  EXPECT_TRUE(Resident().isOpen);
+  EXPECT_EQ(Resident().memoFileName, dir_.File("clients.dbt"));
+  EXPECT_NE(Resident().memoFile, nullptr);
+  EXPECT_EQ(CurrentRecord(), 1);
+  EXPECT_TRUE(platform_.messages.empty());
+}
+
+TEST_F(LoaddbTest, AMissingMemoFileStillGivesItsPathButIsNotUsed) {
+  std::string path = dir_.Write("clients.dbf", Table(1));
+  EXPECT_EQ(Load(path), dir_.File("clients.dbt"));
+  EXPECT_TRUE(Resident().isOpen);
+  EXPECT_EQ(Resident().memoFileName, "");
+}
+
+TEST_F(LoaddbTest, UpperCaseAndFolderNamesDoNotNameAMemoFile) {
+  std::string upper = dir_.Write("CLIENTS.DBF", Table(1));
+  dir_.Write("CLIENTS.DBT", "");
+  EXPECT_EQ(Load(upper), upper);
+  EXPECT_EQ(Resident().memoFileName, "");
+  // A "dbf" in a folder name is left alone: the memo never lands elsewhere.
+  std::filesystem::create_directory(dir_.File("dbfdata"));
+  std::filesystem::create_directory(dir_.File("dbtdata"));
+  std::string nested = dir_.Write("dbfdata/t.dbf", Table(1));
+  dir_.Write("dbtdata/t.dbf", Table(2));
+  EXPECT_EQ(Load(nested), dir_.File("dbfdata/t.dbt"));
+  EXPECT_EQ(Resident().memoFileName, "");
+  EXPECT_EQ(Resident().memoFile, nullptr);
+}
+
+TEST_F(LoaddbTest, AMissingFileIsReportedAndChangesNothing) {
+  std::string path = dir_.Write("a.dbf", Table(3));
+  Load(path);
+  SetData(2);
+  gotorec();
+  std::string missing = dir_.File("none.dbf");
+  EXPECT_EQ(Load(missing), missing);
+  ASSERT_EQ(platform_.messages.size(), 1u);
+  EXPECT_EQ(platform_.messages[0], Missing(missing));
+  EXPECT_EQ(Resident().fileName, path);
+  EXPECT_TRUE(Resident().isOpen);
+  EXPECT_EQ(CurrentRecord(), 2);
+  EXPECT_EQ(Load(dir_.path()), dir_.path());  // a folder is no table
+  EXPECT_EQ(platform_.messages.back(), Missing(dir_.path()));
+  EXPECT_EQ(Load(""), "");
+  EXPECT_EQ(platform_.messages.back(), Missing(""));
+}
+
+TEST_F(LoaddbTest, LoadingAnotherTableWritesBackTheFirstAndDropsItsMemo) {
+  std::string first_path = dir_.Write("a.dbf", Table(2));
+  dir_.Write("a.dbt", std::string("\x01\0\0\0", 4));
+  Load(first_path);
+  engine::PutFieldByNumber(Resident(), 1, "changed");
+  std::string second_path = dir_.Write("b.dbf", Table(0));
+  Load(second_path);
+  EXPECT_EQ(ReadWholeFile(first_path).substr(66, 7), "changed");  // record 1, after its flag
+  EXPECT_EQ(Resident().memoFileName, "");
+  EXPECT_EQ(CurrentRecord(), 0);
+}
+
+TEST_F(LoaddbTest, ADamagedTableCountsAsLoadedButStaysClosed) {
+  std::string path = dir_.Write("bad.dbf", "short");
+  Load(path);
+  EXPECT_EQ(Resident().fileName, path);
+  EXPECT_FALSE(Resident().isOpen);
+  EXPECT_TRUE(platform_.messages.empty());
+  EXPECT_EQ(CallWithData(countrec, 9), 0);
+  first();
+  EXPECT_EQ(ReadWholeFile(path), "short");
+}
+
+TEST_F(LoaddbTest, UnloadWritesNothingToTheTable) {
+  std::string path = dir_.Write("a.dbf", Table(2));
+  Load(path);
+  engine::PutFieldByNumber(Resident(), 1, "unsaved");
+  Resident().headerModified = true;
+  host::LibraryUnload();
+  EXPECT_EQ(ReadWholeFile(path), Table(2));
+  host::LibraryLoad();
+}
+
+}  // namespace
+}  // namespace quillon::testing

@@ -1,0 +1,19 @@
+// Changing the set of records: appending blank records, setting and clearing
+// the deletion flag, and packing (removing the records flagged as deleted).
+// The header's record count on disk is kept current after every append and
+// pack.
+#pragma once
+
+#include "engine/table.h"
+
+namespace quillon::engine {
+
+// Adds a record of blanks after the last one, writes it and the header at
+// once, and makes it current.
+void AppendBlank(DbfTable& table);
+// Sets the deletion flag of the buffer ("*" or blank); written at the next post.
+void MarkDeleted(DbfTable& table, bool deleted);
+// Removes every record flagged "*" from the file; the cursor is left on 0.
+void Pack(DbfTable& table);
+
+}  // namespace quillon::engine

@@ -39,3 +39,6 @@ QUILLON_API void QUILLON_CALL prev();
 QUILLON_API void QUILLON_CALL gotorec();
 QUILLON_API void QUILLON_CALL curnum();
 QUILLON_API void QUILLON_CALL countrec();
+
+// Creating a table.
+QUILLON_API void QUILLON_CALL make();

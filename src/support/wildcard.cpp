@@ -1,0 +1,32 @@
+#include "support/wildcard.h"
+
+namespace quillon::support {
+
+bool WildcardMatch(std::string_view text, std::string_view mask) {
+  size_t t = 0;
+  size_t m = 0;
+  // Where the last "*" stood, and the text position it has absorbed up to:
+  // on a mismatch the star takes one more byte and matching resumes after it.
+  // Earlier stars never need revisiting, since the last one can absorb
+  // whatever they could have.
+  size_t star = std::string_view::npos;
+  size_t resume = 0;
+  while (t < text.size()) {
+    if (m < mask.size() && (mask[m] == '?' || mask[m] == text[t])) {
+      ++t;
+      ++m;
+    } else if (m < mask.size() && mask[m] == '*') {
+      star = m++;
+      resume = t;
+    } else if (star != std::string_view::npos) {
+      m = star + 1;
+      t = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+}  // namespace quillon::support

@@ -27,3 +27,4 @@ fi
 cmake --preset native
 cmake --build --preset native
 ctest --preset native --output-on-failure
+bash scripts/win32_tests.sh

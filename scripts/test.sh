@@ -29,3 +29,5 @@ for preset in native asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset" --output-on-failure
 done
+
+bash scripts/win32_tests.sh

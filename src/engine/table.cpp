@@ -96,17 +96,14 @@ void SetActive(DbfTable& t, bool active) {
     return;
   }
   t.dbfFile = os.Open(t.fileName, OpenMode::kReadWriteShareRead);
-  if (t.dbfFile == nullptr) {
-    // Held by another program, or not ours to write: nothing to read.
-    RecordError(t, EngineError::kHeader, "32");
-    return;
-  }
-  t.isOpen = true;
+  t.isOpen = t.dbfFile != nullptr;
   t.headerModified = false;
-  if (!ReadStructure(t)) {
+  // A file held by another program, or one whose structure cannot be held
+  // safely, is left closed: no later operation reads records of an unknown
+  // size into the buffer or writes anything into it. Nothing of the table
+  // opened before stays visible either.
+  if (!t.isOpen || !ReadStructure(t)) {
     RecordError(t, EngineError::kHeader, "32");
-    // Left closed, so that no later operation reads records of an unknown
-    // size into the buffer or writes anything into the damaged file.
     t.dbfFile.reset();
     t.isOpen = false;
     t.header = DbfHeader{};

@@ -103,6 +103,19 @@ TEST_F(LoaddbTest, ADamagedTableCountsAsLoadedButStaysClosed) {
   EXPECT_EQ(ReadWholeFile(path), "short");
 }
 
+TEST_F(LoaddbTest, ATableHeldElsewhereLeavesNothingOfTheTableBefore) {
+  Load(dir_.Write("a.dbf", Table(3)));
+  SetData(3);
+  gotorec();
+  std::string held = dir_.Write("b.dbf", Table(2));
+  auto holder = platform::Native().Open(held, platform::OpenMode::kReadWriteShareRead);
+  Load(held);
+  EXPECT_FALSE(Resident().isOpen);
+  EXPECT_EQ(CallWithData(countrec, 9), 0);
+  EXPECT_EQ(CurrentRecord(), 0);
+  EXPECT_EQ(Resident().fieldCount, 0);
+}
+
 TEST_F(LoaddbTest, UnloadWritesNothingToTheTable) {
   std::string path = dir_.Write("a.dbf", Table(2));
   Load(path);

@@ -1,0 +1,32 @@
+# The Windows build: Quillon.dll, a 32-bit DLL whose exports and ordinals come
+# from src/host/Quillon.def, and the console test host that loads it the way
+# a host application does. Both carry their C and C++ runtimes inside, so the
+# DLL needs nothing beyond kernel32, user32 and the system's msvcrt.
+
+set(QUILLON_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+add_library(quillon SHARED
+  src/host/win32_entry.cpp
+  src/host/Quillon.def
+)
+target_link_libraries(quillon PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,quillon_core>" user32)
+target_link_options(quillon PRIVATE ${QUILLON_STATIC_RUNTIME} -Wl,--no-undefined)
+set_target_properties(quillon PROPERTIES
+  OUTPUT_NAME Quillon
+  PREFIX ""
+  SUFFIX ".dll"
+)
+
+add_executable(quillon_host_test
+  tests/win32/host_test.cpp
+  tests/win32/check.cpp
+  tests/win32/import_patch.cpp
+  tests/win32/message_capture.cpp
+  tests/win32/plugin.cpp
+  tests/win32/scratch.cpp
+  tests/win32/table_builder.cpp
+)
+target_include_directories(quillon_host_test PRIVATE tests/win32)
+target_link_options(quillon_host_test PRIVATE ${QUILLON_STATIC_RUNTIME})
+# The test host loads the DLL that sits beside it.
+add_dependencies(quillon_host_test quillon)

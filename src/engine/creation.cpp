@@ -22,14 +22,14 @@ struct ParsedField {
   int decimals = 0;
 };
 
-int ReadWidth(const std::string& text) {
+int ReadWidth(std::string_view text) {
   if (text == "0") return 1;
   auto width = static_cast<uint16_t>(support::ReadWholeNumber(text));
   if (width == 0) return 8;
   return std::min<int>(width, 255);
 }
 
-int ReadDecimals(const std::string& text) {
+int ReadDecimals(std::string_view text) {
   auto decimals = static_cast<int16_t>(support::ReadWholeNumber(text));
   return std::max<int>(decimals, 0);
 }
@@ -55,18 +55,12 @@ ParsedField ParseDefinition(const std::string& line, size_t index) {
     f.type = letter;
     def.erase(0, 1);
   }
-  std::string width_text;
-  std::string decimals_text = "0";
   const size_t comma = def.find(',');
-  if (comma != std::string::npos) {
-    width_text = support::Trim(std::string_view(def).substr(0, comma));
-    decimals_text = support::Trim(std::string_view(def).substr(comma + 1));
-  } else {
-    width_text = support::Trim(def);
-  }
-  if (width_text.empty()) width_text = "10";
-  if (decimals_text.empty()) decimals_text = "0";
-  f.width = ReadWidth(width_text);
+  const std::string width_text = support::Trim(std::string_view(def).substr(0, comma));
+  const std::string decimals_text =
+      comma == std::string::npos ? "0" : support::Trim(std::string_view(def).substr(comma + 1));
+  // An empty width means the default; an empty decimals text reads as 0.
+  f.width = ReadWidth(width_text.empty() ? "10" : width_text);
   f.decimals = ReadDecimals(decimals_text);
 
   switch (f.type) {

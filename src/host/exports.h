@@ -39,3 +39,10 @@ QUILLON_API void QUILLON_CALL prev();
 QUILLON_API void QUILLON_CALL gotorec();
 QUILLON_API void QUILLON_CALL curnum();
 QUILLON_API void QUILLON_CALL countrec();
+
+// Read exports.
+QUILLON_API void QUILLON_CALL fiedscount();
+QUILLON_API void QUILLON_CALL getfields();
+QUILLON_API void QUILLON_CALL getcurn();
+QUILLON_API void QUILLON_CALL getcurrecall();
+QUILLON_API void QUILLON_CALL getarrayrecords();

@@ -3,6 +3,7 @@
 #include "engine/cursor.h"
 #include "engine/engine_test_support.h"
 #include "engine/fields.h"
+#include "helpers/memo_bytes.h"
 
 namespace quillon::engine {
 namespace {
@@ -10,38 +11,12 @@ namespace {
 using testing::FaultPlatform;
 using testing::Op;
 using testing::OpInfo;
+using testing::BigEndian;
+using testing::FixedMemoFile;
+using testing::LittleEndian;
 using testing::ReadWholeFile;
+using testing::SizedMemoFile;
 using testing::TableBytes;
-
-std::string LittleEndian(uint32_t v) {
-  return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-}
-
-std::string BigEndian(uint32_t v) {
-  return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
-
-std::string PadTo(std::string bytes, size_t block) {
-  bytes.resize((bytes.size() + block - 1) / block * block, '\0');
-  return bytes;
-}
-
-// A fixed-block memo file holding the texts from block 1 on.
-std::string FixedFile(const std::vector<std::string>& texts) {
-  std::string blocks;
-  for (const auto& text : texts) blocks += PadTo(text + "\x1A\x1A", 512);
-  return PadTo(LittleEndian(static_cast<uint32_t>(1 + blocks.size() / 512)), 512) + blocks;
-}
-
-// A sized-block memo file: a 512-byte header, then the texts.
-std::string SizedFile(uint32_t blockSize, const std::vector<std::string>& texts) {
-  std::string blocks;
-  for (const auto& text : texts) blocks += PadTo(BigEndian(1) + BigEndian(uint32_t(text.size())) + text, blockSize);
-  const auto next = static_cast<uint32_t>((512 + blocks.size()) / blockSize);
-  std::string header = BigEndian(next) + BigEndian(blockSize);
-  header.resize(512, '\0');
-  return header + blocks;
-}
 
 class MemoTest : public testing::EngineTest {
  protected:
@@ -93,7 +68,7 @@ TEST_F(MemoTest, TheFirstMemosOfACreatedMemoFile) {
 }
 
 TEST_F(MemoTest, FixedBlockTextsCrossBlocksAndEndAtTheFirstEndByte) {
-  DbfTable& t = OpenMemo(0x03, {""}, FixedFile({}));
+  DbfTable& t = OpenMemo(0x03, {""}, FixedMemoFile({}));
   const std::string any = std::string("\0\r\n\xE9\xFF|", 6);
   struct Case {
     std::string stored, read;
@@ -119,14 +94,14 @@ TEST_F(MemoTest, FixedBlockTextsCrossBlocksAndEndAtTheFirstEndByte) {
 }
 
 TEST_F(MemoTest, PointersToNoMemoReadAsEmptyText) {
-  DbfTable& fixed = OpenMemo(0x83, {"", "0", "        99", "   8388609", "        -1"}, FixedFile({"one"}));
+  DbfTable& fixed = OpenMemo(0x83, {"", "0", "        99", "   8388609", "        -1"}, FixedMemoFile({"one"}));
   for (uint32_t r = 1; r <= 5; ++r) {
     GoToRecord(fixed, r);
     EXPECT_EQ(Text(fixed), "") << r;  // 8388609 blocks of 512 wrap to 512 in 32 bits
   }
   EXPECT_EQ(fixed.lastErrorCode, 0);
 
-  DbfTable& sized = OpenMemo(0x30, {"    ", std::string(4, '\0')}, SizedFile(64, {"one"}), 4);
+  DbfTable& sized = OpenMemo(0x30, {"    ", std::string(4, '\0')}, SizedMemoFile(64, {"one"}), 4);
   for (uint32_t r = 1; r <= 2; ++r) {
     GoToRecord(sized, r);
     EXPECT_EQ(Text(sized), "");
@@ -136,18 +111,18 @@ TEST_F(MemoTest, PointersToNoMemoReadAsEmptyText) {
 
 TEST_F(MemoTest, WithoutAMemoFileOrLayoutNothingIsReadOrWritten) {
   for (uint8_t version : {uint8_t{0x83}, uint8_t{0x02}}) {
-    DbfTable& t = OpenMemo(version, {"         1"}, FixedFile({"one"}));
+    DbfTable& t = OpenMemo(version, {"         1"}, FixedMemoFile({"one"}));
     if (version == 0x83) t.memoFile.reset();
     SetMemoText(t, 2, "new");
     EXPECT_FALSE(t.recordModified);
     EXPECT_EQ(Pointer(t), "         1");
     EXPECT_EQ(Text(t), "untouched");
-    EXPECT_EQ(MemoBytes(), FixedFile({"one"}));
+    EXPECT_EQ(MemoBytes(), FixedMemoFile({"one"}));
   }
 }
 
 TEST_F(MemoTest, ABrokenFixedBlockHeaderNeverCostsAStoredMemo) {
-  const std::string stored = FixedFile({"one", "two"});  // memos at blocks 1 and 2
+  const std::string stored = FixedMemoFile({"one", "two"});  // memos at blocks 1 and 2
   const std::string headers[] = {LittleEndian(0), LittleEndian(1), LittleEndian(0x7FFFFFFF)};
   for (const std::string& header : headers) {
     DbfTable& t = OpenMemo(0x83, {"         1", "         2"}, header + stored.substr(4));
@@ -173,16 +148,16 @@ TEST_F(MemoTest, SizedBlocksRewriteInPlaceWhenTheTextFitsAndMoveOnWhenNot) {
     auto pointer = [binary](uint32_t block) {
       return binary ? LittleEndian(block) : std::string(9, ' ') + std::to_string(block);
     };
-    DbfTable& t = OpenMemo(version, {binary ? "    " : ""}, SizedFile(64, {}), binary ? 4 : 10);
+    DbfTable& t = OpenMemo(version, {binary ? "    " : ""}, SizedMemoFile(64, {}), binary ? 4 : 10);
     SetMemoText(t, 2, "hello");
     EXPECT_EQ(Pointer(t), pointer(8));  // the 512-byte header holds blocks 0 to 7
     EXPECT_FALSE(t.recordModified);     // written at once
     EXPECT_EQ(FileBytes().substr(97 + 11, binary ? 4 : 10), pointer(8));
-    EXPECT_EQ(MemoBytes(), SizedFile(64, {"hello"}));
+    EXPECT_EQ(MemoBytes(), SizedMemoFile(64, {"hello"}));
 
     SetMemoText(t, 2, std::string(56, 'f'));  // just fits the one block
     EXPECT_EQ(Pointer(t), pointer(8));
-    EXPECT_EQ(MemoBytes(), SizedFile(64, {std::string(56, 'f')}));
+    EXPECT_EQ(MemoBytes(), SizedMemoFile(64, {std::string(56, 'f')}));
 
     SetMemoText(t, 2, std::string(57, 'g'));
     EXPECT_EQ(Pointer(t), pointer(9));
@@ -194,7 +169,7 @@ TEST_F(MemoTest, SizedBlocksRewriteInPlaceWhenTheTextFitsAndMoveOnWhenNot) {
 }
 
 TEST_F(MemoTest, DamagedSizedBlockFilesAreReadOnlyAsFarAsTheyGo) {
-  std::string cut = SizedFile(64, {std::string(100, 'x')});
+  std::string cut = SizedMemoFile(64, {std::string(100, 'x')});
   cut.resize(512 + 8 + 30);  // the text announces 100 bytes, 30 are there
   DbfTable& t = OpenMemo(0xF5, {"         8", "4294967295"}, cut);
   EXPECT_EQ(Text(t), std::string(30, 'x'));
@@ -204,7 +179,7 @@ TEST_F(MemoTest, DamagedSizedBlockFilesAreReadOnlyAsFarAsTheyGo) {
   EXPECT_EQ(Text(t), "");  // far beyond the file, not wrapped into it
   EXPECT_EQ(t.lastErrorCode, 14);
 
-  std::string noSize = SizedFile(64, {"one"});
+  std::string noSize = SizedMemoFile(64, {"one"});
   noSize.replace(4, 4, BigEndian(0));
   DbfTable& zero = OpenMemo(0xF5, {"         8"}, noSize);
   EXPECT_EQ(Text(zero), "");
@@ -221,11 +196,11 @@ TEST_F(MemoTest, AMemoWriteThatFailsPartWayLeavesEveryStoredMemoAsItWas) {
     std::string text;  // long texts go after the last block, short ones in place
     bool headerFails;
   } cases[] = {
-      {0x83, FixedFile({"one"}), "new text", false},
-      {0x83, FixedFile({"one"}), "new text", true},
-      {0xF5, SizedFile(64, {"one"}), "in place", false},
-      {0xF5, SizedFile(64, {"one"}), "in place", true},
-      {0xF5, SizedFile(64, {"one"}), std::string(300, 'n'), false},
+      {0x83, FixedMemoFile({"one"}), "new text", false},
+      {0x83, FixedMemoFile({"one"}), "new text", true},
+      {0xF5, SizedMemoFile(64, {"one"}), "in place", false},
+      {0xF5, SizedMemoFile(64, {"one"}), "in place", true},
+      {0xF5, SizedMemoFile(64, {"one"}), std::string(300, 'n'), false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text + (c.headerFails ? " header" : ""));
@@ -251,20 +226,20 @@ TEST_F(MemoTest, AMemoWriteThatFailsPartWayLeavesEveryStoredMemoAsItWas) {
 }
 
 TEST_F(MemoTest, ARecordTheBufferOnlyStandsInForGetsNoMemo) {
-  DbfTable& t = OpenMemo(0xF5, {"         8", "          "}, SizedFile(64, {"one"}));
+  DbfTable& t = OpenMemo(0xF5, {"         8", "          "}, SizedMemoFile(64, {"one"}));
   platform_.fail = FaultPlatform::FailNth(Op::kRead, 1);
   GoToRecord(t, 2);  // fails: the buffer still holds record 1 and its pointer
   platform_.fail = nullptr;
   SetMemoText(t, 2, "two");
   EXPECT_EQ(t.lastErrorText, "Write memo data error. Field # 2");
-  EXPECT_EQ(MemoBytes(), SizedFile(64, {"one"}));
+  EXPECT_EQ(MemoBytes(), SizedMemoFile(64, {"one"}));
   GoToRecord(t, 0);
   SetMemoText(t, 2, "two");
-  EXPECT_EQ(MemoBytes(), SizedFile(64, {"one"}));
+  EXPECT_EQ(MemoBytes(), SizedMemoFile(64, {"one"}));
 }
 
 TEST_F(MemoTest, PointersThatDoNotFitTheFieldAreNotStored) {
-  std::string far = FixedFile({});
+  std::string far = FixedMemoFile({});
   far.resize(100 * 512);  // the next block, 100, needs three digits
   DbfTable& t = OpenMemo(0x83, {"  "}, far, 2);
   SetMemoText(t, 2, "text");

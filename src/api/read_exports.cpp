@@ -60,7 +60,8 @@ void getarrayrecords() {
     const int32_t field = quillon::engine::FieldIndex(t, quillon::support::TakeItem(items, '|'));
     std::string values;
     while (!items.empty()) {
-      const int32_t record = quillon::support::ReadWholeNumber(quillon::support::TakeItem(items, '|'));
+      const int32_t record =
+          quillon::support::ReadWholeNumber(quillon::support::TakeItem(items, '|'));
       quillon::engine::GoToRecord(t, static_cast<uint32_t>(record));
       values += ExportedValue(t, field) + "|";
     }

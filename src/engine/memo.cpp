@@ -21,8 +21,13 @@ enum class Layout { kNone, kFixed, kSized };
 
 Layout LayoutOf(const DbfTable& t) {
   switch (t.header.version) {
-    case 0x03: case 0x04: case 0x05: case 0x83: case 0x84: return Layout::kFixed;
-    case 0x30: case 0xF5: return Layout::kSized;
+    case 0x03:
+    case 0x04:
+    case 0x05:
+    case 0x83:
+    case 0x84: return Layout::kFixed;
+    case 0x30:
+    case 0xF5: return Layout::kSized;
     default: return Layout::kNone;
   }
 }
@@ -39,7 +44,9 @@ void StoreU32BigEndian(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
 }
 
-uint64_t BlocksFor(uint64_t bytes, uint64_t blockSize) { return (bytes + blockSize - 1) / blockSize; }
+uint64_t BlocksFor(uint64_t bytes, uint64_t blockSize) {
+  return (bytes + blockSize - 1) / blockSize;
+}
 
 // The block number the field points to; 0 for none.
 uint64_t BlockNumber(DbfTable& t, int32_t field) {
@@ -64,7 +71,8 @@ uint64_t BlockNumber(DbfTable& t, int32_t field) {
 bool PointerFits(DbfTable& t, int32_t field, uint64_t block) {
   const size_t room = FieldBytes(t, field).size();
   if (room != t.fields[static_cast<size_t>(field)].width) return false;
-  return HasBinaryPointers(t) ? room >= 4 : support::Decimal(static_cast<int64_t>(block)).size() <= room;
+  return HasBinaryPointers(t) ? room >= 4
+                              : support::Decimal(static_cast<int64_t>(block)).size() <= room;
 }
 
 void PutPointer(DbfTable& t, int32_t field, uint64_t block) {

@@ -18,9 +18,9 @@ bool TellAppend(DbfTable& t) {
 }
 
 // Takes back an append that did not complete: the count goes back, the
-// header on disk with it, the table counts as unchanged, and the file loses whatever the new record left
-// behind the last counted one, since some readers take every record up to
-// the end of the file.
+// header on disk with it, the table counts as unchanged, and the file loses
+// whatever the new record left behind the last counted one, since some
+// readers take every record up to the end of the file.
 void UndoAppend(DbfTable& t, uint32_t added, bool headerModified) {
   t.header.recordCount = added - 1;
   t.headerModified = headerModified;
@@ -62,8 +62,7 @@ PackScan MoveLiveRecordsDown(DbfTable& t) {
     if (t.recordBuffer[0] == kDeletedFlag) {
       scan.dropped = true;
     } else {
-      if (scan.dropped &&
-          !WriteAt(t.dbfFile.get(), scan.write, t.recordBuffer.data(), length)) {
+      if (scan.dropped && !WriteAt(t.dbfFile.get(), scan.write, t.recordBuffer.data(), length)) {
         scan.complete = false;
         return scan;
       }

@@ -8,12 +8,12 @@
 namespace quillon::engine {
 namespace {
 
-using testing::FaultPlatform;
-using testing::Op;
-using testing::OpInfo;
 using testing::BigEndian;
+using testing::FaultPlatform;
 using testing::FixedMemoFile;
 using testing::LittleEndian;
+using testing::Op;
+using testing::OpInfo;
 using testing::ReadWholeFile;
 using testing::SizedMemoFile;
 using testing::TableBytes;
@@ -22,8 +22,8 @@ class MemoTest : public testing::EngineTest {
  protected:
   // A table of NAME (C 10) and NOTE (M), one record per note pointer, with
   // the memo file beside it.
-  DbfTable& OpenMemo(uint8_t version, const std::vector<std::string>& notes, const std::string& memo,
-                     int width = 10) {
+  DbfTable& OpenMemo(uint8_t version, const std::vector<std::string>& notes,
+                     const std::string& memo, int width = 10) {
     TableBytes t;
     t.version = version;
     t.fields = {{"NAME", 'C', 10}, {"NOTE", 'M', width}};
@@ -79,12 +79,15 @@ TEST_F(MemoTest, FixedBlockTextsCrossBlocksAndEndAtTheFirstEndByte) {
       {std::string(511, 'y'), std::string(511, 'y'), 2},
       {std::string(600, 'z'), std::string(600, 'z'), 2},
       {std::string(9000, 'w') + any, std::string(9000, 'w') + any, 18},
-      {"ab\x1A" "cd", "ab", 1},
+      {"ab\x1A"
+       "cd",
+       "ab", 1},
   };
   uint32_t next = 1;
   for (const auto& c : cases) {
     SetMemoText(t, 2, c.stored);
-    EXPECT_EQ(Pointer(t), std::string(10 - std::to_string(next).size(), ' ') + std::to_string(next));
+    EXPECT_EQ(Pointer(t),
+              std::string(10 - std::to_string(next).size(), ' ') + std::to_string(next));
     next += c.blocks;
     EXPECT_EQ(MemoBytes().size(), next * 512u);
     EXPECT_EQ(MemoBytes().substr(0, 4), LittleEndian(next));
@@ -94,7 +97,8 @@ TEST_F(MemoTest, FixedBlockTextsCrossBlocksAndEndAtTheFirstEndByte) {
 }
 
 TEST_F(MemoTest, PointersToNoMemoReadAsEmptyText) {
-  DbfTable& fixed = OpenMemo(0x83, {"", "0", "        99", "   8388609", "        -1"}, FixedMemoFile({"one"}));
+  DbfTable& fixed =
+      OpenMemo(0x83, {"", "0", "        99", "   8388609", "        -1"}, FixedMemoFile({"one"}));
   for (uint32_t r = 1; r <= 5; ++r) {
     GoToRecord(fixed, r);
     EXPECT_EQ(Text(fixed), "") << r;  // 8388609 blocks of 512 wrap to 512 in 32 bits

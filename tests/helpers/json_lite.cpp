@@ -13,36 +13,33 @@ class Reader {
 
   Json Value() {
     Json v;
-    switch (Peek()) {
-      case '{':
-        v.kind = Json::Kind::kObject;
-        for (Expect('{'); !Take('}');) {
-          if (!v.members.empty()) Expect(',');
-          std::string name = String();
-          Expect(':');
-          v.members.emplace_back(std::move(name), Value());
-        }
-        break;
-      case '[':
-        v.kind = Json::Kind::kArray;
-        for (Expect('['); !Take(']');) {
-          if (!v.items.empty()) Expect(',');
-          v.items.push_back(Value());
-        }
-        break;
-      case '"':
-        v.kind = Json::Kind::kString;
-        v.text = String();
-        break;
-      default:
-        if (Word("null")) break;
-        if (Word("true") || Word("false")) {
-          v.kind = Json::Kind::kBool;
-          v.boolean = text_[at_ - 4] == 't';
-          break;
-        }
-        v.kind = Json::Kind::kNumber;
-        v.number = Number();
+    if (Take('{')) {
+      v.kind = Json::Kind::kObject;
+      while (!Take('}')) {
+        if (!v.members.empty()) Expect(',');
+        std::string name = String();
+        Expect(':');
+        v.members.emplace_back(std::move(name), Value());
+      }
+    } else if (Take('[')) {
+      v.kind = Json::Kind::kArray;
+      while (!Take(']')) {
+        if (!v.items.empty()) Expect(',');
+        v.items.push_back(Value());
+      }
+    } else if (Peek() == '"') {
+      v.kind = Json::Kind::kString;
+      v.text = String();
+    } else if (Word("true") || Word("false")) {
+      v.kind = Json::Kind::kBool;
+      v.boolean = text_[at_ - 4] == 't';  // "true", not "false"
+    } else if (!Word("null")) {
+      v.kind = Json::Kind::kNumber;
+      const std::string rest(text_.substr(at_, 32));
+      char* end = nullptr;
+      v.number = std::strtod(rest.c_str(), &end);
+      if (end == rest.c_str()) Fail();
+      at_ += static_cast<size_t>(end - rest.c_str());
     }
     return v;
   }
@@ -55,33 +52,19 @@ class Reader {
   [[noreturn]] void Fail() const { throw std::runtime_error("bad JSON at " + std::to_string(at_)); }
 
   char Peek() {
-    while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\n' || text_[at_] == '\r' ||
-                                  text_[at_] == '\t')) {
+    while (at_ < text_.size() &&
+           std::string_view(" \t\r\n").find(text_[at_]) != std::string_view::npos)
       ++at_;
-    }
     return at_ < text_.size() ? text_[at_] : '\0';
   }
-  bool Take(char c) {
-    if (Peek() != c) return false;
-    ++at_;
-    return true;
-  }
+  bool Take(char c) { return Peek() == c && ++at_ > 0; }
   void Expect(char c) {
     if (!Take(c)) Fail();
   }
   bool Word(std::string_view word) {
-    if (text_.substr(at_, word.size()) != word) return false;
+    if (Peek() != word[0] || text_.substr(at_, word.size()) != word) return false;
     at_ += word.size();
     return true;
-  }
-
-  double Number() {
-    const std::string rest(text_.substr(at_, 40));
-    char* end = nullptr;
-    double value = std::strtod(rest.c_str(), &end);
-    if (end == rest.c_str()) Fail();
-    at_ += static_cast<size_t>(end - rest.c_str());
-    return value;
   }
 
   std::string String() {
@@ -89,29 +72,21 @@ class Reader {
     std::string out;
     while (at_ < text_.size() && text_[at_] != '"') {
       char c = text_[at_++];
-      if (c != '\\') {
-        out += c;
-        continue;
-      }
-      if (at_ >= text_.size()) Fail();
-      c = text_[at_++];
-      switch (c) {
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'f': out += '\f'; break;
-        case 'b': out += '\b'; break;
-        case 'u': {
+      if (c == '\\' && at_ < text_.size()) {
+        c = text_[at_++];
+        if (c == 'u') {
           const std::string hex(text_.substr(at_, 4));
           char* end = nullptr;
           const long code = std::strtol(hex.c_str(), &end, 16);
-          if (hex.size() != 4 || end != hex.c_str() + 4 || code > 0xFF) Fail();
-          out += static_cast<char>(code);
+          if (end != hex.c_str() + 4 || code > 0xFF) Fail();
+          c = static_cast<char>(code);
           at_ += 4;
-          break;
+        } else if (const auto at = std::string_view("nrtfb").find(c);
+                   at != std::string_view::npos) {
+          c = "\n\r\t\f\b"[at];
         }
-        default: out += c;  // \" \\ \/
       }
+      out += c;
     }
     Expect('"');
     return out;

@@ -15,9 +15,7 @@ std::string LittleEndian(uint32_t v) {
   return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
 }
 
-std::string BigEndian(uint32_t v) {
-  return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
+std::string BigEndian(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 
 std::string FixedMemoFile(const std::vector<std::string>& texts) {
   std::string blocks;

@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
   const std::string tablePath = std::string(argv[2]).append("/interop.dbf");
   const std::string memoPath = std::string(argv[2]).append("/interop.dbt");
   testing::WriteWholeFile(tablePath, empty.Build());
-  testing::WriteWholeFile(memoPath, fixedBlocks ? std::string("\x01\0\0\0", 4)
-                                                : testing::SizedMemoFile(64, {}));
+  testing::WriteWholeFile(
+      memoPath, fixedBlocks ? std::string("\x01\0\0\0", 4) : testing::SizedMemoFile(64, {}));
 
   auto table = engine::NewDbfTable(tablePath, memoPath, true);
   engine::SetActive(*table, true);
@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
     engine::AppendBlank(*table);
     engine::PutFieldByNumber(*table, 1, record["name"].text);
     engine::PutFieldByNumber(*table, 2, record["age"].text);
-    for (const testing::Json& memo : record["memos"].items) engine::SetMemoText(*table, 3, memo.text);
+    for (const testing::Json& memo : record["memos"].items)
+      engine::SetMemoText(*table, 3, memo.text);
     engine::MarkDeleted(*table, record["deleted"].boolean);
     engine::PostRecord(*table);
   }

@@ -103,8 +103,8 @@ void Restore(platform::File* file, const Snapshot& s) {
   SetLength(file, s.size);
 }
 
-// Reads block by block up to the first 0x1A. False when a read fails; the
-// text then holds what was read before.
+// Reads from the memo's first block up to the first 0x1A or the end of the
+// file. False when a read fails; the text then holds what was read before.
 bool ReadFixed(DbfTable& t, int32_t field, std::string& text) {
   const uint64_t block = BlockNumber(t, field);
   platform::File* file = t.memoFile.get();
@@ -209,15 +209,16 @@ std::optional<SizedPlace> PlaceSized(DbfTable& t, int32_t field, uint64_t blockS
     if (ReadAt(file, old * blockSize, head.data(), head.size(), &got) && got == head.size()) {
       const uint64_t owned = BlocksFor(LoadU32BigEndian(&head[4]) + kSizedMemoHeader, blockSize);
       const uint64_t end = old * blockSize + kSizedMemoHeader + textSize;
-      if (textSize + kSizedMemoHeader <= owned * blockSize && end <= place.nextFree * blockSize) {
-        place.block = old;
-        place.inPlace = true;
-        return place;
-      }
+      place.inPlace =
+          textSize + kSizedMemoHeader <= owned * blockSize && end <= place.nextFree * blockSize;
     }
   }
-  place.block = place.nextFree;
-  place.nextFree += BlocksFor(textSize + kSizedMemoHeader, blockSize);
+  if (place.inPlace) {
+    place.block = old;
+  } else {
+    place.block = place.nextFree;
+    place.nextFree += BlocksFor(textSize + kSizedMemoHeader, blockSize);
+  }
   if (place.nextFree > kLargestBlock || !PointerFits(t, field, place.block)) return std::nullopt;
   return place;
 }

@@ -245,11 +245,19 @@ TEST_F(MemoTest, ARecordTheBufferOnlyStandsInForGetsNoMemo) {
 TEST_F(MemoTest, PointersThatDoNotFitTheFieldAreNotStored) {
   std::string far = FixedMemoFile({});
   far.resize(100 * 512);  // the next block, 100, needs three digits
-  DbfTable& t = OpenMemo(0x83, {"  "}, far, 2);
-  SetMemoText(t, 2, "text");
-  EXPECT_EQ(t.lastErrorCode, 15);
-  EXPECT_EQ(Pointer(t), "  ");
-  EXPECT_EQ(MemoBytes().size(), far.size());
+  DbfTable& fixed = OpenMemo(0x83, {"  "}, far, 2);
+  SetMemoText(fixed, 2, "text");
+  EXPECT_EQ(fixed.lastErrorCode, 15);
+  EXPECT_EQ(Pointer(fixed), "  ");
+  EXPECT_EQ(MemoBytes(), far);
+
+  // Two bytes cannot hold a binary block number, not even the old one.
+  const std::string sized = SizedMemoFile(64, {"one"});
+  DbfTable& binary = OpenMemo(0x30, {std::string("\x08\x00", 2)}, sized, 2);
+  SetMemoText(binary, 2, "two");
+  EXPECT_EQ(binary.lastErrorCode, 15);
+  EXPECT_EQ(Pointer(binary), std::string("\x08\x00", 2));
+  EXPECT_EQ(MemoBytes(), sized);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@ have ninja || need_packages+=(ninja-build)
 have g++ || need_packages+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || need_packages+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need_packages+=(libbenchmark-dev)
+# The interoperability test reads tables back with Debian's dbfread.
+/usr/bin/python3 -c 'import dbfread' >/dev/null 2>&1 || need_packages+=(python3-dbfread)
 
 if [ ${#need_packages[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then

@@ -72,9 +72,15 @@ std::string FieldText(DbfTable& t, int32_t field) {
     RecordError(t, EngineError::kFieldByNumber, field);
     return {};
   }
+  std::span<uint8_t> bytes = FieldBytes(t, field);
+  return support::TrimRight(
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::span<uint8_t> FieldBytes(DbfTable& t, int32_t field) {
+  if (!IsValidField(t, field)) return {};
   auto [begin, length] = FieldSpan(Desc(t, field));
-  const auto* bytes = reinterpret_cast<const char*>(t.recordBuffer.data()) + begin;
-  return support::TrimRight(std::string_view(bytes, length));
+  return std::span<uint8_t>(t.recordBuffer).subspan(begin, length);
 }
 
 std::string AlignRight(std::string_view text, size_t width) {
@@ -103,8 +109,8 @@ void PutFieldByNumber(DbfTable& t, int32_t field, std::string_view value) {
       RecordError(t, EngineError::kDecimalPoint, field);
     }
   }
-  auto [begin, length] = FieldSpan(desc);
-  std::copy_n(fitted.begin(), length, t.recordBuffer.begin() + static_cast<ptrdiff_t>(begin));
+  std::span<uint8_t> bytes = FieldBytes(t, field);
+  std::copy_n(fitted.begin(), bytes.size(), bytes.begin());
   t.recordModified = true;
 }
 

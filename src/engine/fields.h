@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,9 @@ std::string FieldName(DbfTable& table, int32_t field);
 uint8_t FieldTypeCode(DbfTable& table, int32_t field);
 // The field's bytes with trailing bytes at or below 0x20 removed.
 std::string FieldText(DbfTable& table, int32_t field);
+// The field's bytes in the record buffer, cut at the buffer's end; empty for
+// a bad number (no error is recorded).
+std::span<uint8_t> FieldBytes(DbfTable& table, int32_t field);
 
 // Fits the value to the field (numbers and memo pointers to the right, all
 // else to the left) and stores it in the record buffer.

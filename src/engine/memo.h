@@ -2,6 +2,8 @@
 // fixed-block layout (512-byte blocks, texts ended by 0x1A 0x1A) or the
 // sized-block layout (block size and text length stored, big-endian), chosen
 // by the table's version byte. Memo texts are byte strings of any length.
+// A write that fails leaves the memo file and the field as they were; a read
+// never takes in more than the memo file holds.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,9 @@
 // Changing the set of records: appending blank records, setting and clearing
 // the deletion flag, and packing (removing the records flagged as deleted).
 // The header's record count on disk is kept current after every append and
-// pack.
+// pack. An append that fails is taken back whole; a pack that stops part-way
+// leaves every record in the table exactly once; a pack that removed records
+// cuts the file after the last one kept.
 #pragma once
 
 #include "engine/table.h"

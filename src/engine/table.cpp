@@ -60,11 +60,6 @@ bool ReadStructure(DbfTable& t) {
   return true;
 }
 
-void BlankBuffer(DbfTable& t, size_t from) {
-  const size_t end = std::min<size_t>(t.header.recordLength, kRecordBufferSize);
-  for (size_t i = from; i < end; ++i) t.recordBuffer[i] = kLiveFlag;
-}
-
 }  // namespace
 
 std::unique_ptr<DbfTable> NewDbfTable(std::string fileName, std::string memoFileName,
@@ -149,6 +144,11 @@ uint64_t RecordOffset(const DbfTable& t, uint32_t record) {
   return uint64_t{t.header.headerLength} + uint64_t{record - 1} * t.header.recordLength;
 }
 
+void BlankBuffer(DbfTable& t, size_t from) {
+  const size_t end = std::min<size_t>(t.header.recordLength, kRecordBufferSize);
+  for (size_t i = from; i < end; ++i) t.recordBuffer[i] = kLiveFlag;
+}
+
 void ReadRecord(DbfTable& t) {
   const uint32_t n = t.currentRecord;
   const size_t length = t.header.recordLength;
@@ -174,8 +174,9 @@ void ReadRecord(DbfTable& t) {
   t.recordModified = false;
 }
 
-void WriteRecord(DbfTable& t) {
+bool WriteRecord(DbfTable& t) {
   const uint32_t n = t.currentRecord;
+  bool written = false;
   if (n == 0 || n > t.header.recordCount) {
     RecordError(t, EngineError::kWriteOutOfRange, static_cast<int32_t>(n));
   } else if (t.bufferIsStandIn ||
@@ -184,8 +185,10 @@ void WriteRecord(DbfTable& t) {
     RecordError(t, EngineError::kWriteRecord, static_cast<int32_t>(n));
   } else {
     t.headerModified = true;
+    written = true;
   }
   t.recordModified = false;
+  return written;
 }
 
 void PostRecord(DbfTable& t) {
@@ -210,6 +213,10 @@ bool ReadAt(platform::File* file, uint64_t offset, void* buffer, size_t n, size_
 
 bool WriteAt(platform::File* file, uint64_t offset, const void* buffer, size_t n) {
   return file != nullptr && file->Seek(offset) && file->Write(buffer, n);
+}
+
+bool SetLength(platform::File* file, uint64_t length) {
+  return file != nullptr && file->Seek(length) && file->SetEnd();
 }
 
 }  // namespace quillon::engine

@@ -71,8 +71,11 @@ std::string TakeLastError(DbfTable& table);
 // Loads record currentRecord into the buffer (blank for numbers outside the
 // table, which also moves the cursor to the last record).
 void ReadRecord(DbfTable& table);
-// Writes the buffer as record currentRecord.
-void WriteRecord(DbfTable& table);
+// Fills the record's bytes in the buffer with blanks from byte `from` on.
+void BlankBuffer(DbfTable& table, size_t from);
+// Writes the buffer as record currentRecord; false when it did not reach the
+// file.
+bool WriteRecord(DbfTable& table);
 // WriteRecord when the buffer was modified.
 void PostRecord(DbfTable& table);
 // Puts today's local date into the in-memory header.
@@ -90,5 +93,7 @@ uint64_t RecordOffset(const DbfTable& table, uint32_t record);
 // a call fails. Reading reports how many bytes arrived.
 bool ReadAt(platform::File* file, uint64_t offset, void* buffer, size_t n, size_t* got);
 bool WriteAt(platform::File* file, uint64_t offset, const void* buffer, size_t n);
+// Makes the file exactly `length` bytes long (cuts or grows it).
+bool SetLength(platform::File* file, uint64_t length);
 
 }  // namespace quillon::engine

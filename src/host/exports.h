@@ -40,5 +40,23 @@ QUILLON_API void QUILLON_CALL gotorec();
 QUILLON_API void QUILLON_CALL curnum();
 QUILLON_API void QUILLON_CALL countrec();
 
-// Creating a table.
+// Read exports.
+QUILLON_API void QUILLON_CALL fiedscount();
+QUILLON_API void QUILLON_CALL getfields();
+QUILLON_API void QUILLON_CALL getcurn();
+QUILLON_API void QUILLON_CALL getcurrecall();
+QUILLON_API void QUILLON_CALL getarrayrecords();
+
+// Edit exports.
+QUILLON_API void QUILLON_CALL editrec();
+QUILLON_API void QUILLON_CALL addrec();
+QUILLON_API void QUILLON_CALL delrec();
+
+// Search exports.
+QUILLON_API void QUILLON_CALL finddata();
+QUILLON_API void QUILLON_CALL getdataotdo();
+
+// Import, rebuild and creation.
+QUILLON_API void QUILLON_CALL importasmaster();
+QUILLON_API void QUILLON_CALL memopak();
 QUILLON_API void QUILLON_CALL make();

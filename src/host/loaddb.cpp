@@ -19,8 +19,7 @@ void LoadTable() {
   auto& os = platform::Current();
   std::string& slot = TheSlots()->file;
   if (!os.IsExistingFile(slot)) {
-    os.ShowMessage(std::string(kTableMissingBefore) + slot + std::string(kMissingAfter) + "\r\n" +
-                   std::string(kCheckThePath));
+    os.ShowMessage(MissingFileMessage(kTableMissingBefore, slot));
     return;
   }
   engine::SetActive(*table, false);

@@ -15,4 +15,11 @@ size_t FileNameStart(std::string_view path);
 // False (path unchanged) when there is none.
 bool ReplaceInFileName(std::string& path, std::string_view from, std::string_view to);
 
+// The name of a backup beside a file: the first "dbf" (or whatever `from`
+// is) of the file-name part replaced by `to`. Windows names ignore case, so
+// there the whole path is lower-cased first; elsewhere the path keeps its
+// case and `from` is found whatever its case. Without `from` the result is
+// the (lower-cased) path itself.
+std::string BackupName(std::string path, std::string_view from, std::string_view to);
+
 }  // namespace quillon::support

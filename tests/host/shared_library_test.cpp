@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -40,7 +41,8 @@ class PluginHost {
 const char* const kExports[] = {
     "GetType", "GetShortInfo", "GetInfo", "Copyright", "Settings", "SetParentWindow", "Draw",
     "SetPath", "SetFile",      "GetFile", "SetData",   "GetData",  "loaddb",          "first",
-    "last",    "next1",        "prev",    "gotorec",   "curnum",   "countrec"};
+    "last",    "next1",        "prev",    "gotorec",   "curnum",   "countrec",        "fiedscount",
+    "getfields", "getcurn",    "getcurrecall", "getarrayrecords"};
 
 TEST(SharedLibraryTest, ExportsThePluginFunctionsAndNothingElse) {
   PluginHost host;
@@ -72,15 +74,22 @@ TEST(SharedLibraryTest, AHostSessionWalksEveryFixtureTableWithoutChangingIt) {
     std::string memo_path = path.substr(0, path.size() - 3) + "dbt";
     if (f.memo != nullptr) dir.CopyFixture(f.memo, memo_path.substr(dir.path().size() + 1));
     const std::string original = ReadWholeFile(path);
+    const std::string original_memo = f.memo != nullptr ? ReadWholeFile(memo_path) : "";
 
     host.SetFile(path);
     host.Call("loaddb");
     EXPECT_EQ(host.GetFile(), memo_path);
     EXPECT_EQ(host.Ask("countrec"), f.records);
     EXPECT_EQ(host.Ask("curnum"), f.records > 0 ? 1 : 0);
+    EXPECT_EQ(host.Ask("fiedscount"), 5);
+    host.Call("getfields");
+    EXPECT_EQ(host.GetFile().substr(0, 11), "NAME|PRICE|");
     int32_t visited = f.records > 0 ? 1 : 0;
     for (int32_t before = -1; before != host.Ask("curnum");) {
       before = host.Ask("curnum");
+      host.Call("getcurrecall");
+      const std::string values = host.GetFile();
+      EXPECT_GE(std::count(values.begin(), values.end(), '|'), 5);
       host.Call("next1");
       if (host.Ask("curnum") != before) ++visited;
     }
@@ -92,6 +101,9 @@ TEST(SharedLibraryTest, AHostSessionWalksEveryFixtureTableWithoutChangingIt) {
     EXPECT_EQ(host.Ask("curnum"), f.records);
     host.Call("prev");
     EXPECT_EQ(ReadWholeFile(path), original);
+    if (f.memo != nullptr) {
+      EXPECT_EQ(ReadWholeFile(memo_path), original_memo);
+    }
   }
 }
 

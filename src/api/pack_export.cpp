@@ -1,0 +1,212 @@
+// memopak: rebuilds the table and its memo file. Every record is copied,
+// field by field, into a new table in the temporary folder, so that the new
+// memo file holds only the texts the records still refer to. The old files
+// are copied to backups beside them ("baz", "mem"), the rebuilt ones copied
+// over them, and the table opened again.
+//
+// The rebuild is lossy by design (trimmed values, normalised definitions,
+// renumbered memo blocks), so the old files are replaced only when the copy
+// is complete and every backup it needs was made, and never one file of the
+// pair without the other.
+#include <string>
+
+#include "api/field_values.h"
+#include "engine/creation.h"
+#include "engine/cursor.h"
+#include "engine/fields.h"
+#include "engine/memo.h"
+#include "engine/records.h"
+#include "engine/table.h"
+#include "host/exports.h"
+#include "host/library.h"
+#include "host/messages.h"
+#include "platform/platform.h"
+#include "support/file_names.h"
+
+namespace {
+
+namespace engine = quillon::engine;
+namespace host = quillon::host;
+namespace support = quillon::support;
+using engine::DbfTable;
+using engine::EngineError;
+
+constexpr size_t kMaxFieldValue = 255;
+
+struct PackFiles {
+  std::string table;
+  std::string tableBackup;
+  std::string memo;  // empty: the table has no memo file
+  std::string memoBackup;
+  std::string tempFolder;  // empty: no safe temporary folder
+  std::string tempTable;
+  std::string tempMemo;
+  bool HasMemo() const { return !memo.empty(); }
+};
+
+PackFiles WorkOutFiles(const DbfTable& t) {
+  PackFiles f;
+  f.table = t.fileName;
+  f.tableBackup = support::BackupName(t.fileName, "dbf", "baz");
+  f.memo = t.memoFileName;
+  if (f.HasMemo()) f.memoBackup = support::BackupName(t.memoFileName, "dbt", "mem");
+  if (!quillon::platform::Current().TempFolder(&f.tempFolder)) f.tempFolder.clear();
+  f.tempTable = f.tempFolder + "temp.dbf";
+  f.tempMemo = f.tempFolder + "temp.dbt";
+  return f;
+}
+
+// Errors after which a value may be missing from the copy.
+bool MeansLoss(uint8_t code) {
+  switch (static_cast<EngineError>(code)) {
+    case EngineError::kReadMemo:
+    case EngineError::kWriteMemo:
+    case EngineError::kWriteOutOfRange:
+    case EngineError::kReadRecord:
+    case EngineError::kWriteRecord:
+    case EngineError::kAppendBlank:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Watches the errors both tables record while records are copied. The
+// resident table keeps its error record as the host would see it: the last
+// error recorded, or the one pending before when none was.
+class LossWatch {
+ public:
+  explicit LossWatch(DbfTable& resident)
+      : resident_(resident), pending_(resident.lastErrorCode), pendingText_(resident.lastErrorText) {
+    Clear(resident);
+  }
+  ~LossWatch() {
+    if (resident_.lastErrorCode == 0 && !sawResidentError_) {
+      resident_.lastErrorCode = pending_;
+      resident_.lastErrorText = pendingText_;
+    }
+  }
+  LossWatch(const LossWatch&) = delete;
+  LossWatch& operator=(const LossWatch&) = delete;
+
+  void Check(DbfTable& t) {
+    if (t.lastErrorCode == 0) return;
+    if (MeansLoss(t.lastErrorCode)) lost_ = true;
+    if (&t == &resident_) {
+      sawResidentError_ = true;
+      return;  // left in place: it is the host's last error
+    }
+    Clear(t);
+  }
+  bool lost() const { return lost_; }
+
+ private:
+  static void Clear(DbfTable& t) {
+    t.lastErrorCode = 0;
+    t.lastErrorText.clear();
+  }
+
+  DbfTable& resident_;
+  uint8_t pending_;
+  std::string pendingText_;
+  bool sawResidentError_ = false;
+  bool lost_ = false;
+};
+
+// Copies every record of the resident table into the copy table. False when
+// any value may not have arrived.
+bool CopyRecords(DbfTable& resident, DbfTable& copy) {
+  if (!resident.isOpen || !copy.isOpen) return false;
+  LossWatch watch(resident);
+  const uint32_t count = resident.header.recordCount;
+  for (uint32_t i = 1; i <= count; ++i) {
+    engine::GoToRecord(resident, i);
+    watch.Check(resident);
+    engine::AppendBlank(copy);
+    watch.Check(copy);
+    for (int32_t f = 1; f <= resident.fieldCount; ++f) {
+      const std::string value = quillon::api::ExportedValue(resident, f);
+      watch.Check(resident);
+      if (engine::FieldTypeCode(resident, f) == engine::kMemoField) {
+        engine::SetMemoText(copy, f, value);
+      } else {
+        engine::PutFieldByNumber(copy, f, std::string_view(value).substr(0, kMaxFieldValue));
+      }
+      watch.Check(copy);
+    }
+    // Posted here so that a failed write is seen before the move reports
+    // that no record follows.
+    engine::PostRecord(copy);
+    watch.Check(copy);
+    engine::GoNext(copy);
+  }
+  return !watch.lost() && copy.header.recordCount == count;
+}
+
+// Steps 2 to 6: the rebuilt copy in the temporary folder. False when it is
+// not complete, or when this call did not make it.
+bool Rebuild(DbfTable& resident, const PackFiles& files) {
+  if (files.tempFolder.empty()) return false;
+  auto& os = quillon::platform::Current();
+  // Leftovers of an earlier run must never be taken for this call's copy.
+  os.DeleteFile(files.tempTable);
+  os.DeleteFile(files.tempMemo);
+  const bool created = engine::CreateTableLike(resident, files.tempTable);
+  auto copy = engine::NewDbfTable(files.tempTable, files.HasMemo() ? files.tempMemo : "", true);
+  engine::SetActive(*copy, true);
+  const bool complete = created && CopyRecords(resident, *copy);
+  engine::SetActive(*copy, false);
+  return complete;
+}
+
+std::string ReplaceFailed(const std::string& from, const std::string& to) {
+  return std::string(host::kReplaceFailedBefore) + from + std::string(host::kReplaceFailedBetween) +
+         to;
+}
+
+void PackTable() {
+  DbfTable* resident = host::ResidentTable();
+  if (resident == nullptr) return;
+  auto& os = quillon::platform::Current();
+  const PackFiles files = WorkOutFiles(*resident);
+  const bool rebuilt = Rebuild(*resident, files);
+  engine::SetActive(*resident, false);
+
+  const bool tableBackedUp = os.CopyFile(files.table, files.tableBackup);
+  if (!tableBackedUp) os.ShowMessage(std::string(host::kBackupTableFailed));
+  bool memoBackedUp = true;
+  if (files.HasMemo()) {
+    memoBackedUp = os.CopyFile(files.memo, files.memoBackup);
+    if (!memoBackedUp) os.ShowMessage(std::string(host::kBackupMemoFailed));
+  }
+
+  bool tableReplaced = false;
+  if (rebuilt && tableBackedUp && memoBackedUp) {
+    tableReplaced = os.CopyFile(files.tempTable, files.table);
+    // A copy that failed part-way may have cut the table: put it back.
+    if (!tableReplaced) os.CopyFile(files.tableBackup, files.table);
+  }
+  if (!tableReplaced) os.ShowMessage(ReplaceFailed(files.tempTable, files.table));
+  if (files.HasMemo()) {
+    const bool memoReplaced = tableReplaced && os.CopyFile(files.tempMemo, files.memo);
+    if (!memoReplaced) {
+      os.ShowMessage(ReplaceFailed(files.tempMemo, files.memo));
+      // The new table's memo pointers mean nothing in the old memo file.
+      if (tableReplaced) {
+        os.CopyFile(files.tableBackup, files.table);
+        os.CopyFile(files.memoBackup, files.memo);
+      }
+    }
+  }
+
+  if (!files.tempFolder.empty()) {
+    os.DeleteFile(files.tempTable);
+    if (files.HasMemo()) os.DeleteFile(files.tempMemo);
+  }
+  os.ShowMessage(std::string(host::kTablePacked));
+  engine::SetActive(*resident, true);
+}
+
+}  // namespace
+
+void memopak() { host::Guarded(PackTable); }

@@ -1,0 +1,307 @@
+#include "engine/memo.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <optional>
+
+#include "engine/fields.h"
+#include "support/text.h"
+
+namespace quillon::engine {
+
+namespace {
+
+constexpr uint64_t kFixedBlockSize = 512;
+constexpr uint64_t kSizedMemoHeader = 8;  // block type and text length
+constexpr uint32_t kTextBlockType = 1;
+constexpr uint64_t kLargestBlock = std::numeric_limits<uint32_t>::max();
+
+enum class Layout { kNone, kFixed, kSized };
+
+Layout LayoutOf(const DbfTable& t) {
+  switch (t.header.version) {
+    case 0x03:
+    case 0x04:
+    case 0x05:
+    case 0x83:
+    case 0x84: return Layout::kFixed;
+    case 0x30:
+    case 0xF5: return Layout::kSized;
+    default: return Layout::kNone;
+  }
+}
+
+// Version 0x30 keeps the block number as four binary bytes in the field; all
+// others keep it as decimal text.
+bool HasBinaryPointers(const DbfTable& t) { return t.header.version == 0x30; }
+
+uint32_t LoadU32BigEndian(const uint8_t* p) {
+  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
+}
+
+void StoreU32BigEndian(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+}
+
+uint64_t BlocksFor(uint64_t bytes, uint64_t blockSize) {
+  return (bytes + blockSize - 1) / blockSize;
+}
+
+// The block number the field points to; 0 for none.
+uint64_t BlockNumber(DbfTable& t, int32_t field) {
+  if (HasBinaryPointers(t)) {
+    std::span<uint8_t> bytes = FieldBytes(t, field);
+    std::array<uint8_t, 4> raw{};
+    std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), raw.size()), raw.begin());
+    // A record appended blank holds four blanks here, not a block number.
+    if (raw == std::array<uint8_t, 4>{' ', ' ', ' ', ' '}) return 0;
+    return LoadU32(raw.data());
+  }
+  std::string text = FieldText(t, field);
+  std::string_view digits = text;
+  while (!digits.empty() && support::IsBlankByte(digits.front())) digits.remove_prefix(1);
+  // Read back as unsigned, so that every number a field can be given
+  // (up to 4294967295) reads as itself; a negative one lands far beyond
+  // any file.
+  return static_cast<uint32_t>(support::ReadWholeNumber(digits));
+}
+
+// Whether the field can hold the block number without losing digits.
+bool PointerFits(DbfTable& t, int32_t field, uint64_t block) {
+  const size_t room = FieldBytes(t, field).size();
+  if (room != t.fields[static_cast<size_t>(field)].width) return false;
+  return HasBinaryPointers(t) ? room >= 4
+                              : support::Decimal(static_cast<int64_t>(block)).size() <= room;
+}
+
+void PutPointer(DbfTable& t, int32_t field, uint64_t block) {
+  if (HasBinaryPointers(t)) {
+    StoreU32(FieldBytes(t, field).data(), static_cast<uint32_t>(block));
+    t.recordModified = true;
+  } else {
+    PutFieldByNumber(t, field, support::Decimal(static_cast<int64_t>(block)));
+  }
+}
+
+// The memo file as it was before a write, so that a write failing part-way
+// can be taken back instead of leaving half a memo or a wrong header behind.
+struct Snapshot {
+  uint64_t size = 0;
+  std::array<uint8_t, 8> head{};  // the header's numbers, as far as the file holds them
+  size_t headLength = 0;
+};
+
+bool TakeSnapshot(platform::File* file, Snapshot* s) {
+  if (!file->Size(&s->size)) return false;
+  const size_t wanted = static_cast<size_t>(std::min<uint64_t>(s->size, s->head.size()));
+  return ReadAt(file, 0, s->head.data(), wanted, &s->headLength) && s->headLength == wanted;
+}
+
+void Restore(platform::File* file, const Snapshot& s) {
+  WriteAt(file, 0, s.head.data(), s.headLength);
+  SetLength(file, s.size);
+}
+
+// Reads from the memo's first block up to the first 0x1A or the end of the
+// file. False when a read fails; the text then holds what was read before.
+bool ReadFixed(DbfTable& t, int32_t field, std::string& text) {
+  const uint64_t block = BlockNumber(t, field);
+  platform::File* file = t.memoFile.get();
+  uint64_t size = 0;
+  if (block == 0) return true;
+  if (!file->Size(&size)) return false;
+  if (size <= block * kFixedBlockSize) return true;
+  if (!file->Seek(block * kFixedBlockSize)) return false;
+  std::array<char, 16 * kFixedBlockSize> chunk;
+  for (;;) {
+    size_t got = 0;
+    if (!file->Read(chunk.data(), chunk.size(), &got)) return false;
+    const char* end = std::find(chunk.data(), chunk.data() + got, static_cast<char>(kEndOfFile));
+    text.append(chunk.data(), static_cast<size_t>(end - chunk.data()));
+    if (end != chunk.data() + got || got < chunk.size()) return true;
+  }
+}
+
+// The sized layout's block size, from the file's header; nothing when the
+// header cannot be read or names a block size of 0.
+std::optional<uint64_t> SizedBlockSize(platform::File* file) {
+  std::array<uint8_t, 8> head{};
+  size_t got = 0;
+  if (!ReadAt(file, 0, head.data(), head.size(), &got) || got != head.size()) return std::nullopt;
+  const uint32_t size = LoadU32BigEndian(&head[4]);
+  if (size == 0) return std::nullopt;
+  return size;
+}
+
+// Reads the text the memo's own length announces, but never more than the
+// file holds. False when a read fails or the memo runs past the file's end
+// (the text then holds the bytes that exist).
+bool ReadSized(DbfTable& t, int32_t field, std::string& text) {
+  if (field < 1 || field > t.fieldCount) return true;
+  const uint64_t block = BlockNumber(t, field);
+  if (block == 0) return true;
+  platform::File* file = t.memoFile.get();
+  const std::optional<uint64_t> blockSize = SizedBlockSize(file);
+  if (!blockSize) return false;
+  const uint64_t start = block * *blockSize;
+  std::array<uint8_t, kSizedMemoHeader> head{};
+  size_t got = 0;
+  uint64_t size = 0;
+  if (!ReadAt(file, start, head.data(), head.size(), &got) || got != head.size() ||
+      !file->Size(&size)) {
+    return false;
+  }
+  const uint32_t length = LoadU32BigEndian(&head[4]);
+  const uint64_t present = size > start + kSizedMemoHeader ? size - start - kSizedMemoHeader : 0;
+  text.resize(static_cast<size_t>(std::min<uint64_t>(length, present)));
+  if (!ReadAt(file, start + kSizedMemoHeader, text.data(), text.size(), &got)) {
+    text.clear();
+    return false;
+  }
+  text.resize(got);
+  return got == length;
+}
+
+// Appends the text after the last block in use, ended by 0x1A 0x1A and
+// filled out to whole blocks, then renews the header. The first free block
+// comes from the file's length rather than from the header: where the two
+// disagree, following the header would cut off stored memos or grow the file
+// to a size the header made up. Returns the memo's block.
+std::optional<uint64_t> AppendFixed(DbfTable& t, int32_t field, std::string_view text) {
+  platform::File* file = t.memoFile.get();
+  Snapshot before;
+  if (!TakeSnapshot(file, &before)) return std::nullopt;
+  const uint64_t block = std::max<uint64_t>(1, BlocksFor(before.size, kFixedBlockSize));
+  const uint64_t start = block * kFixedBlockSize;
+  const uint64_t next = BlocksFor(start + text.size() + 2, kFixedBlockSize);
+  if (next > kLargestBlock || !PointerFits(t, field, block)) return std::nullopt;
+  std::array<uint8_t, 4> head{};
+  StoreU32(head.data(), static_cast<uint32_t>(next));
+  const std::array<char, 2> end{static_cast<char>(kEndOfFile), static_cast<char>(kEndOfFile)};
+  if (SetLength(file, start) && WriteAt(file, start, text.data(), text.size()) &&
+      file->Write(end.data(), end.size()) && SetLength(file, next * kFixedBlockSize) &&
+      WriteAt(file, 0, head.data(), head.size())) {
+    return block;
+  }
+  Restore(file, before);
+  return std::nullopt;
+}
+
+// Where a sized-layout memo goes: back into the field's old memo when the
+// text fits in the blocks it owns inside the file, otherwise after the last
+// block in use (taken from the file's length, as in the fixed layout).
+struct SizedPlace {
+  uint64_t block = 0;
+  bool inPlace = false;
+  uint64_t nextFree = 0;
+};
+
+std::optional<SizedPlace> PlaceSized(DbfTable& t, int32_t field, uint64_t blockSize,
+                                     uint64_t fileSize, size_t textSize) {
+  platform::File* file = t.memoFile.get();
+  SizedPlace place;
+  place.nextFree = std::max<uint64_t>(1, BlocksFor(fileSize, blockSize));
+  const uint64_t old = BlockNumber(t, field);
+  if (old != 0 && old < place.nextFree) {
+    std::array<uint8_t, kSizedMemoHeader> head{};
+    size_t got = 0;
+    if (ReadAt(file, old * blockSize, head.data(), head.size(), &got) && got == head.size()) {
+      const uint64_t owned = BlocksFor(LoadU32BigEndian(&head[4]) + kSizedMemoHeader, blockSize);
+      const uint64_t end = old * blockSize + kSizedMemoHeader + textSize;
+      place.inPlace =
+          textSize + kSizedMemoHeader <= owned * blockSize && end <= place.nextFree * blockSize;
+    }
+  }
+  if (place.inPlace) {
+    place.block = old;
+  } else {
+    place.block = place.nextFree;
+    place.nextFree += BlocksFor(textSize + kSizedMemoHeader, blockSize);
+  }
+  if (place.nextFree > kLargestBlock || !PointerFits(t, field, place.block)) return std::nullopt;
+  return place;
+}
+
+// Writes the memo where PlaceSized put it and renews the header. A rewrite in
+// place that fails puts the old memo's bytes back. Returns the memo's block.
+std::optional<uint64_t> StoreSized(DbfTable& t, int32_t field, std::string_view text) {
+  platform::File* file = t.memoFile.get();
+  Snapshot before;
+  if (text.size() > std::numeric_limits<uint32_t>::max() || !TakeSnapshot(file, &before) ||
+      before.headLength != before.head.size()) {
+    return std::nullopt;
+  }
+  const uint64_t blockSize = LoadU32BigEndian(&before.head[4]);
+  if (blockSize == 0) return std::nullopt;
+  const std::optional<SizedPlace> place = PlaceSized(t, field, blockSize, before.size, text.size());
+  if (!place) return std::nullopt;
+
+  std::array<uint8_t, kSizedMemoHeader> memoHead{};
+  StoreU32BigEndian(&memoHead[0], kTextBlockType);
+  StoreU32BigEndian(&memoHead[4], static_cast<uint32_t>(text.size()));
+  const uint64_t start = place->block * blockSize;
+  std::string overwritten;
+  bool written = false;
+  if (place->inPlace) {
+    // The block type stays; the length and the text are replaced.
+    overwritten.resize(4 + text.size());
+    size_t got = 0;
+    written = ReadAt(file, start + 4, overwritten.data(), overwritten.size(), &got) &&
+              WriteAt(file, start + 4, &memoHead[4], 4) && file->Write(text.data(), text.size());
+    overwritten.resize(got);
+  } else {
+    written = SetLength(file, start) && WriteAt(file, start, memoHead.data(), memoHead.size()) &&
+              file->Write(text.data(), text.size());
+  }
+  std::array<uint8_t, 4> head{};
+  StoreU32BigEndian(head.data(), static_cast<uint32_t>(place->nextFree));
+  if (written && SetLength(file, place->nextFree * blockSize) &&
+      WriteAt(file, 0, head.data(), head.size())) {
+    return place->block;
+  }
+  if (place->inPlace) WriteAt(file, start + 4, overwritten.data(), overwritten.size());
+  Restore(file, before);
+  return std::nullopt;
+}
+
+}  // namespace
+
+void MemoText(DbfTable& t, int32_t field, std::string& text) {
+  const Layout layout = LayoutOf(t);
+  if (t.memoFile == nullptr || layout == Layout::kNone) return;
+  text.clear();
+  bool read = false;
+  try {
+    read = layout == Layout::kFixed ? ReadFixed(t, field, text) : ReadSized(t, field, text);
+  } catch (...) {
+    text.clear();
+  }
+  if (!read) RecordError(t, EngineError::kReadMemo, field);
+}
+
+void SetMemoText(DbfTable& t, int32_t field, std::string_view text) {
+  const Layout layout = LayoutOf(t);
+  if (t.memoFile == nullptr || layout == Layout::kNone) return;
+  std::optional<uint64_t> block;
+  // A record that cannot be written (the buffer stands in for it) gets no
+  // memo: for the sized layout its old pointer would even name another
+  // record's memo to rewrite.
+  if (field >= 1 && field <= t.fieldCount && !t.bufferIsStandIn) {
+    try {
+      block = layout == Layout::kFixed ? AppendFixed(t, field, text) : StoreSized(t, field, text);
+    } catch (...) {
+      block.reset();
+    }
+  }
+  if (!block) {
+    RecordError(t, EngineError::kWriteMemo, field);
+    return;
+  }
+  PutPointer(t, field, *block);
+  // The sized layout writes the record at once; the fixed one leaves it to
+  // the next post.
+  if (layout == Layout::kSized) PostRecord(t);
+}
+
+}  // namespace quillon::engine

@@ -1,0 +1,148 @@
+#include <cstdlib>
+#include <filesystem>
+
+#include "api/field_values.h"
+#include "engine/cursor.h"
+#include "helpers/host_session.h"
+#include "helpers/memo_bytes.h"
+#include "helpers/table_bytes.h"
+#include "host/exports.h"
+
+namespace quillon::testing {
+namespace {
+
+const std::string kPacked = "\xC1\xE0\xE7\xE0 \xF3\xEF\xE0\xEA\xEE\xE2\xE0\xED\xE0!";
+const std::string kTableBackupFailed =
+    "1\xEF\xF0\xEE\xE1\xEB\xE5\xEC\xE0 \xF1 \xEF\xE5\xF0\xE5\xE8\xEC\xE5\xED\xEE\xE2\xE0\xED"
+    "\xE8\xE5\xEC \xE4\xE1\xF4 \xE2 \xE1\xE0\xEA";
+std::string ReplaceFailed(const std::string& from, const std::string& to) {
+  return "\xEF\xF0\xEE\xE1\xEB\xE5\xEC\xE0 \xF1 \xEF\xE5\xF0\xE5\xE8\xEC\xE5\xED\xEE\xE2\xE0\xED"
+         "\xE8\xE5\xEC " + from + " \xE2 " + to;
+}
+
+// NAME C8, NOTE M; the temporary folder lies inside the scratch folder.
+class PackExportTest : public HostSession {
+ protected:
+  void SetUp() override {
+    HostSession::SetUp();
+    const char* old = std::getenv("TMPDIR");
+    oldTmp_ = old != nullptr ? old : "";
+    std::filesystem::create_directory(dir_.File("tmp"));
+    ::setenv("TMPDIR", dir_.File("tmp").c_str(), 1);
+    temp_ = dir_.File("tmp") + "/quillon-" + std::to_string(::getuid()) + "/";
+  }
+  void TearDown() override {
+    if (oldTmp_.empty()) {
+      ::unsetenv("TMPDIR");
+    } else {
+      ::setenv("TMPDIR", oldTmp_.c_str(), 1);
+    }
+    HostSession::TearDown();
+  }
+
+  void LoadNotes(const std::string& name, bool with_memo) {
+    TableBytes t;
+    t.version = 0x83;
+    t.fields = {{"NAME", 'C', 8}, {"NOTE", 'M', 10}};
+    t.records = {"  lead  " + MemoPointer(2), "gone    " + MemoPointer(3), "none    "};
+    t.flags = {' ', '*', ' '};
+    table_ = dir_.Write(name + ".dbf", t.Build());
+    memo_ = dir_.File(name + ".dbt");
+    if (with_memo) dir_.Write(name + ".dbt", FixedMemoFile({"unreferenced", " abc ", "second\r\n"}));
+    Load(table_);
+    oldTable_ = ReadWholeFile(table_);
+    if (with_memo) oldMemo_ = ReadWholeFile(memo_);
+  }
+
+  std::vector<std::string> Pack() {
+    platform_.messages.clear();
+    SetFile("kept");
+    SetData(3);
+    memopak();
+    EXPECT_STREQ(GetFile(), "kept");
+    EXPECT_EQ(GetData(), 3);
+    return platform_.messages;
+  }
+
+  std::string All() { return CallWithText(getdataotdo, "NAME|1|max#NOTE|1|max"); }
+
+  std::string oldTmp_, temp_, table_, memo_, oldTable_, oldMemo_;
+};
+
+TEST_F(PackExportTest, RebuildsTheTableWithBackupsAndReopensIt) {
+  LoadNotes("t", true);
+  EXPECT_EQ(Pack(), std::vector<std::string>{kPacked});
+  EXPECT_EQ(ReadWholeFile(dir_.File("t.baz")), oldTable_);
+  EXPECT_EQ(ReadWholeFile(dir_.File("t.mem")), oldMemo_);
+  EXPECT_TRUE(Resident().isOpen);
+  EXPECT_EQ(CurrentRecord(), 1);
+  EXPECT_EQ(All(), "lead|gone|none|#abc|second||#");
+  const std::string table = ReadWholeFile(table_);
+  EXPECT_EQ(table[Resident().header.headerLength + Resident().header.recordLength], ' ');  // live now
+  // Only the texts the records refer to, renumbered in record order; the
+  // record without a memo gets an empty one, which still takes a block.
+  EXPECT_EQ(ReadWholeFile(memo_), FixedMemoFile({"abc", "second", ""}));
+  EXPECT_FALSE(std::filesystem::exists(temp_ + "temp.dbf"));
+  EXPECT_FALSE(std::filesystem::exists(temp_ + "temp.dbt"));
+}
+
+TEST_F(PackExportTest, ATableWithoutMemoFileKeepsBlankMemos) {
+  LoadNotes("t", false);
+  EXPECT_EQ(Pack(), std::vector<std::string>{kPacked});
+  EXPECT_EQ(ReadWholeFile(dir_.File("t.baz")), oldTable_);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("t.mem")));
+  EXPECT_EQ(All(), "lead|gone|none|#|||#");
+}
+
+TEST_F(PackExportTest, BackupNamesKeepTheFoldersAndTheCase) {
+  LoadNotes("Clients", true);
+  Pack();
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("Clients.baz")));
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("Clients.mem")));
+}
+
+TEST_F(PackExportTest, WithoutABackupNothingIsReplaced) {
+  LoadNotes("t", true);
+  platform_.fail = [&](const OpInfo& op) { return op.op == Op::kCopy && op.path == dir_.File("t.baz"); };
+  EXPECT_EQ(Pack(), (std::vector<std::string>{kTableBackupFailed, ReplaceFailed(temp_ + "temp.dbf", table_),
+                                              ReplaceFailed(temp_ + "temp.dbt", memo_), kPacked}));
+  EXPECT_EQ(ReadWholeFile(table_), oldTable_);
+  EXPECT_EQ(ReadWholeFile(memo_), oldMemo_);
+}
+
+TEST_F(PackExportTest, AFullDiskDuringTheRebuildLeavesTheOldFiles) {
+  LoadNotes("t", true);
+  platform_.fail = [&](const OpInfo& op) {
+    return op.op == Op::kWrite && op.path == temp_ + "temp.dbt" && op.position > 600;
+  };
+  const auto messages = Pack();
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[0], ReplaceFailed(temp_ + "temp.dbf", table_));
+  EXPECT_EQ(ReadWholeFile(table_), oldTable_);
+  EXPECT_EQ(ReadWholeFile(memo_), oldMemo_);
+  EXPECT_EQ(ReadWholeFile(dir_.File("t.baz")), oldTable_);
+}
+
+TEST_F(PackExportTest, AFailedMemoReplacementPutsTheTableBack) {
+  LoadNotes("t", true);
+  platform_.fail = [&](const OpInfo& op) { return op.op == Op::kCopy && op.path == memo_; };
+  const auto messages = Pack();
+  EXPECT_EQ(messages, (std::vector<std::string>{ReplaceFailed(temp_ + "temp.dbt", memo_), kPacked}));
+  EXPECT_EQ(ReadWholeFile(table_), oldTable_);
+  EXPECT_EQ(ReadWholeFile(memo_), oldMemo_);
+}
+
+TEST_F(PackExportTest, ALeftoverTemporaryTableNeverReplacesTheTable) {
+  std::filesystem::create_directories(temp_);
+  WriteWholeFile(temp_ + "temp.dbf", "someone else's table");
+  // No table loaded: nothing can be rebuilt.
+  EXPECT_EQ(Pack(), (std::vector<std::string>{kTableBackupFailed, ReplaceFailed(temp_ + "temp.dbf", ""),
+                                              kPacked}));
+  LoadNotes("t", true);
+  WriteWholeFile(temp_ + "temp.dbf", "someone else's table");
+  EXPECT_EQ(Pack(), std::vector<std::string>{kPacked});
+  EXPECT_EQ(All(), "lead|gone|none|#abc|second||#");
+}
+
+}  // namespace
+}  // namespace quillon::testing

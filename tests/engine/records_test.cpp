@@ -1,0 +1,227 @@
+#include "engine/records.h"
+
+#include "engine/cursor.h"
+#include "engine/engine_test_support.h"
+#include "engine/fields.h"
+
+namespace quillon::engine {
+namespace {
+
+using testing::FaultPlatform;
+using testing::Op;
+using testing::OpInfo;
+using testing::TableBytes;
+using testing::U32At;
+
+class RecordsTest : public testing::EngineTest {
+ protected:
+  RecordsTest() { platform_.today = platform::LocalDate{2026, 3, 7}; }
+
+  // One C field of width 4; a blank flag means live.
+  static TableBytes Rows(std::vector<std::string> names, std::string flags = "") {
+    TableBytes t;
+    t.fields = {{"NAME", 'C', 4}};
+    t.records = std::move(names);
+    t.flags.assign(flags.begin(), flags.end());
+    return t;
+  }
+
+  static TableBytes Packed(std::vector<std::string> names) {
+    TableBytes t = Rows(std::move(names));
+    t.year = 26, t.month = 3, t.day = 7;
+    return t;
+  }
+
+  // Fails the operation at that file position; only the first time when
+  // `once` is set.
+  std::function<bool(const OpInfo&)> FailAt(Op op, uint64_t position, bool once = false) {
+    auto failed = std::make_shared<bool>(false);
+    return [this, op, position, once, failed](const OpInfo& info) {
+      if (info.op != op || info.path != path_ || info.position != position) return false;
+      if (once && *failed) return false;
+      return *failed = true;
+    };
+  }
+
+  static uint64_t Place(size_t record) { return 65 + (record - 1) * 5; }
+};
+
+TEST_F(RecordsTest, AppendingToACreatedTableOverwritesTheEndByteAndCountsAtOnce) {
+  TableBytes created = People();
+  created.records.clear();
+  created.afterRecords = "\x1A";
+  DbfTable& t = Open(created);
+  AppendBlank(t);
+  std::string bytes = FileBytes();
+  ASSERT_EQ(bytes.size(), 111u);
+  EXPECT_EQ(U32At(bytes, 4), 1u);
+  EXPECT_EQ(bytes.substr(1, 3), "\x18\x01\x1F");  // the date waits for the close
+  EXPECT_EQ(bytes.substr(97), std::string(14, ' '));
+  EXPECT_EQ(t.currentRecord, 1u);
+  EXPECT_TRUE(t.headerModified);
+  EXPECT_FALSE(t.bufferIsStandIn);
+
+  PutFieldByNumber(t, 1, "Oak");
+  SetActive(t, false);
+  bytes = FileBytes();
+  EXPECT_EQ(bytes.substr(1, 3), "\x1A\x03\x07");
+  EXPECT_EQ(bytes.substr(98, 3), "Oak");
+}
+
+TEST_F(RecordsTest, AppendingWritesAPendingChangeFirst) {
+  DbfTable& t = Open(People());
+  PutFieldByNumber(t, 1, "Oak");
+  AppendBlank(t);
+  EXPECT_EQ(FileBytes().substr(98, 4), "Oak ");
+  EXPECT_EQ(U32At(FileBytes(), 4), 4u);
+}
+
+TEST_F(RecordsTest, AnAppendThatCannotCompleteIsTakenBack) {
+  const std::string original = People().Build();
+  auto throwing = [](DbfTable&) { throw 1; };
+  struct Case {
+    const char* what;
+    std::function<bool(const OpInfo&)> fail;
+    size_t partial;
+    AppendHook hook;
+  } cases[] = {
+      {"full disk", FailAt(Op::kWrite, original.size()), 6, nullptr},
+      {"header write", FailAt(Op::kWrite, 0), 0, nullptr},
+      {"hook", nullptr, 0, throwing},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    DbfTable& t = Open(People());
+    t.onAppend = c.hook;
+    platform_.fail = c.fail;
+    platform_.partialWrite = c.partial;
+    AppendBlank(t);
+    platform_.fail = nullptr;
+    EXPECT_EQ(t.lastErrorText, "Append blank record error. Rec # 4");
+    EXPECT_EQ(t.header.recordCount, 3u);
+    EXPECT_EQ(t.currentRecord, 4u);
+    PutFieldByNumber(t, 1, "Ghost");
+    GoToRecord(t, 3);  // nothing may land on record 3 or after it
+    EXPECT_EQ(FieldText(t, 1), "Aspen");
+    SetActive(t, false);
+    EXPECT_EQ(FileBytes(), original);
+  }
+}
+
+TEST_F(RecordsTest, AppendingToAFullCountChangesNothing) {
+  TableBytes full = People();
+  full.recordCount = 0xFFFFFFFF;
+  DbfTable& t = Open(full);
+  AppendBlank(t);
+  EXPECT_EQ(t.lastErrorText, "Append blank record error. Rec # 4294967296");
+  EXPECT_EQ(t.header.recordCount, 0xFFFFFFFFu);
+  EXPECT_TRUE(platform_.writes.empty());
+}
+
+TEST_F(RecordsTest, MarkingReachesTheFileAtThePostAndHooksCanRefuse) {
+  DbfTable& t = Open(People());
+  GoToRecord(t, 2);
+  MarkDeleted(t, true);
+  EXPECT_TRUE(platform_.writes.empty());
+  GoToRecord(t, 3);
+  MarkDeleted(t, true);
+  MarkDeleted(t, false);
+  t.onBeforeMark = [](DbfTable&, bool& allowed) { allowed = false; };
+  GoToRecord(t, 1);
+  MarkDeleted(t, true);
+  t.onBeforeMark = [](DbfTable&, bool&) { throw 1; };
+  MarkDeleted(t, true);
+  EXPECT_FALSE(t.recordModified);
+  SetActive(t, false);
+  const std::string bytes = FileBytes();
+  EXPECT_EQ(U32At(bytes, 4), 3u);
+  EXPECT_EQ(std::string({bytes[97], bytes[111], bytes[125]}), " * ");
+}
+
+TEST_F(RecordsTest, PackingRemovesExactlyTheFlaggedRecordsAndCutsTheFile) {
+  const std::vector<std::string> names = {"rec1", "rec2", "rec3", "rec4", "rec5"};
+  for (std::string flags : {"*    ", "  *  ", "    *", " * * ", "*****", "     ", "X*X  "}) {
+    SCOPED_TRACE(flags);
+    DbfTable& t = Open(Rows(names, flags));
+    platform_.writes.clear();
+    Pack(t);
+    std::vector<std::string> kept;
+    std::vector<char> keptFlags;
+    for (size_t i = 0; i < names.size(); ++i) {
+      if (flags[i] == '*') continue;
+      kept.push_back(names[i]);
+      keptFlags.push_back(flags[i]);
+    }
+    TableBytes expected = Packed(kept);
+    expected.flags = keptFlags;
+    EXPECT_EQ(FileBytes(), expected.Build());
+    const bool dropped = kept.size() < names.size();
+    EXPECT_EQ(t.headerModified, dropped);
+    EXPECT_EQ(t.header.recordCount, kept.size());
+    EXPECT_EQ(t.currentRecord, 0u);
+    EXPECT_EQ(FieldText(t, 1), "");
+    // Records before the first flagged one are never rewritten.
+    const size_t first = flags.find('*');
+    for (const OpInfo& w : platform_.writes) {
+      if (w.position != 0) {
+        EXPECT_GE(w.position, Place(first + 1));
+      }
+    }
+  }
+}
+
+TEST_F(RecordsTest, APackStoppedPartWayLeavesEveryRecordOnceAndLosesNone) {
+  const std::vector<std::string> names = {"rec1", "rec2", "rec3", "rec4", "rec5"};
+  // Record 4 cannot be read, or cannot be moved down to place 3.
+  for (auto fail : {FailAt(Op::kRead, Place(4)), FailAt(Op::kWrite, Place(3), true)}) {
+    DbfTable& t = Open(Rows(names, " *   "));
+    platform_.fail = fail;
+    Pack(t);
+    platform_.fail = nullptr;
+    EXPECT_EQ(t.lastErrorText, "Write record buffer error. Rec # 3");
+    EXPECT_EQ(t.header.recordCount, 5u);
+    EXPECT_EQ(t.currentRecord, 0u);
+    EXPECT_EQ(FileBytes(), Rows({"rec1", "rec3", "", "rec4", "rec5"}, "  *  ").Build());
+
+    Pack(t);
+    EXPECT_EQ(FileBytes(), Packed({"rec1", "rec3", "rec4", "rec5"}).Build());
+  }
+}
+
+TEST_F(RecordsTest, APackWhoseHeaderCannotBeWrittenKeepsTheOldCountConsistent) {
+  DbfTable& t = Open(Rows({"rec1", "rec2", "rec3"}, "*  "));
+  platform_.fail = FailAt(Op::kWrite, 0);
+  Pack(t);
+  EXPECT_EQ(t.lastErrorText, "Write record buffer error. Rec # 3");
+  EXPECT_EQ(t.header.recordCount, 3u);
+  EXPECT_EQ(FileBytes(), Rows({"rec2", "rec3", ""}, "  *").Build());
+}
+
+TEST_F(RecordsTest, ARecordTheFileEndsInsideIsKeptWholeAndMissingOnesGo) {
+  TableBytes cut = Rows({"rec1", "rec2", "rec3"}, " * ");
+  cut.recordCount = 5;  // records 4 and 5 are not in the file at all
+  std::string bytes = cut.Build();
+  path_ = dir_.Write("t.dbf", bytes.substr(0, bytes.size() - 2));
+  DbfTable& t = OpenPath(path_);
+  Pack(t);
+  EXPECT_EQ(t.lastErrorCode, 0);
+  EXPECT_EQ(FileBytes(), Packed({"rec1", "re"}).Build());
+}
+
+TEST_F(RecordsTest, PackWritesAPendingChangeFirstAndLeavesAClosedTableAlone) {
+  DbfTable& t = Open(Rows({"rec1", "rec2"}, "* "));
+  GoToRecord(t, 2);
+  PutFieldByNumber(t, 1, "new2");
+  Pack(t);
+  EXPECT_EQ(FileBytes(), Packed({"new2"}).Build());
+
+  SetActive(t, false);
+  platform_.writes.clear();
+  platform_.fail = [](const OpInfo&) { return true; };
+  Pack(t);
+  EXPECT_TRUE(platform_.writes.empty());
+  EXPECT_EQ(t.lastErrorCode, 0);
+}
+
+}  // namespace
+}  // namespace quillon::engine

@@ -1,14 +1,18 @@
 // Writes a table with memo texts through the engine, the way the library
 // itself does: an empty table made byte by byte, records appended with
 // AppendBlank, fields and memos stored, records marked, the table packed and
-// closed. Reads what to write from a JSON file:
+// closed. With --exports instead, as a host would: the table is created by
+// make and filled by addrec (version 0x83 only; the last memo of each record
+// is stored). Reads what to write from a JSON file:
 //   {"version": 131, "records": [{"name": "...", "age": "42",
 //    "memos": ["...", ...], "deleted": false}, ...]}
 // Each record's memos are stored one after the other into the same field, so
 // the last one is the one that stays. Exits non-zero when the engine records
 // any error.
 //
-// Usage: write_table REQUEST.json OUTPUT_FOLDER
+// Usage: write_table [--exports] REQUEST.json OUTPUT_FOLDER
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 
@@ -20,15 +24,47 @@
 #include "helpers/memo_bytes.h"
 #include "helpers/scratch_dir.h"
 #include "helpers/table_bytes.h"
+#include "host/exports.h"
+#include "host/library.h"
 
 using namespace quillon;
 
+namespace {
+
+int WriteThroughExports(const testing::Json& request, const std::string& folder) {
+  host::LibraryLoad();
+  if (::chdir(folder.c_str()) != 0) return 2;
+  SetFile("NAME=C20|AGE=N5|NOTE=M");
+  make();
+  if (std::string(GetFile()) != "OK!") {
+    std::fprintf(stderr, "make answered %s\n", GetFile());
+    return 1;
+  }
+  std::rename("newbase.dbf", "interop.dbf");
+  std::rename("newbase.dbt", "interop.dbt");
+  SetFile("interop.dbf");
+  loaddb();
+  for (const testing::Json& record : request["records"].items) {
+    std::string assignments = "NAME=" + record["name"].text + "|AGE=" + record["age"].text;
+    if (!record["memos"].items.empty()) assignments += "|NOTE=" + record["memos"].items.back().text;
+    SetFile(assignments.c_str());
+    addrec();
+  }
+  host::LibraryUnload();
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s REQUEST.json OUTPUT_FOLDER\n", argv[0]);
+  const bool exports = argc == 4 && std::string(argv[1]) == "--exports";
+  if (argc != 3 && !exports) {
+    std::fprintf(stderr, "usage: %s [--exports] REQUEST.json OUTPUT_FOLDER\n", argv[0]);
     return 2;
   }
+  argv += exports ? 1 : 0;
   const testing::Json request = testing::ParseJson(testing::ReadWholeFile(argv[1]));
+  if (exports) return WriteThroughExports(request, argv[2]);
   const auto version = static_cast<uint8_t>(request["version"].number);
   const bool fixedBlocks = version == 0x83;
 

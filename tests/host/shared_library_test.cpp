@@ -2,6 +2,7 @@
 // by name and drives it through them on the fixture tables.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -39,10 +40,12 @@ class PluginHost {
 };
 
 const char* const kExports[] = {
-    "GetType", "GetShortInfo", "GetInfo", "Copyright", "Settings", "SetParentWindow", "Draw",
-    "SetPath", "SetFile",      "GetFile", "SetData",   "GetData",  "loaddb",          "first",
-    "last",    "next1",        "prev",    "gotorec",   "curnum",   "countrec",        "fiedscount",
-    "getfields", "getcurn",    "getcurrecall", "getarrayrecords"};
+    "memopak", "getarrayrecords", "getdataotdo", "finddata",     "importasmaster", "getcurrecall",
+    "delrec",  "fiedscount",      "getfields",   "editrec",      "addrec",         "gotorec",
+    "countrec", "curnum",         "getcurn",     "last",         "first",          "next1",
+    "prev",    "loaddb",          "make",        "Draw",         "Settings",       "SetParentWindow",
+    "GetType", "GetInfo",         "GetShortInfo", "Copyright",   "SetPath",        "GetData",
+    "SetData", "GetFile",         "SetFile"};
 
 TEST(SharedLibraryTest, ExportsThePluginFunctionsAndNothingElse) {
   PluginHost host;
@@ -105,6 +108,54 @@ TEST(SharedLibraryTest, AHostSessionWalksEveryFixtureTableWithoutChangingIt) {
       EXPECT_EQ(ReadWholeFile(memo_path), original_memo);
     }
   }
+}
+
+// Runs an export with standard error caught: the Linux plug-in shows its
+// messages there, one line each.
+std::string MessagesOf(const PluginHost& host, const char* name) {
+  int pipe_fds[2];
+  if (::pipe(pipe_fds) != 0) return "<no pipe>";
+  const int saved = ::dup(2);
+  ::dup2(pipe_fds[1], 2);
+  host.Call(name);
+  ::dup2(saved, 2);
+  ::close(saved);
+  ::close(pipe_fds[1]);
+  std::string text;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, static_cast<size_t>(got));
+  }
+  ::close(pipe_fds[0]);
+  return text;
+}
+
+TEST(SharedLibraryTest, MessagesReachTheUserOnStandardError) {
+  PluginHost host;
+  ASSERT_TRUE(host.loaded()) << dlerror();
+  ScratchDir dir;
+  ::setenv("TMPDIR", dir.path().c_str(), 1);
+  host.SetFile(dir.File("none.dbf"));
+  EXPECT_EQ(MessagesOf(host, "loaddb"),
+            "\xCD\xC5 \xCF\xCE\xCD\xDF\xCB!! \xC1\xE0\xE7\xFB \xE4\xE0\xED\xED\xFB\xF5 \xEF\xEE "
+            "\xF3\xEA\xE0\xE7\xE0\xED\xED\xEE\xEC\xF3 \xEF\xF3\xF2\xE8 " +
+                dir.File("none.dbf") +
+                " \xCD\xC5\xD2!\r\n\xCF\xF0\xEE\xE2\xE5\xF0\xFC\xF2\xE5 "
+                "\xEF\xF0\xE0\xE2\xE8\xEB\xFC\xED\xEE\xF1\xF2\xFC \xEF\xF3\xF2\xE8 \xE8 "
+                "\xED\xE0\xEB\xE8\xF7\xE8\xE5 \xD2\xC0\xCC \xF4\xE0\xE9\xEB\xE0!\n");
+
+  dir.CopyFixture("db3_memo.dbt", "t.dbt");
+  host.SetFile(dir.CopyFixture("db3_memo.dbf", "t.dbf"));
+  host.Call("loaddb");
+  host.SetFile(dir.Write("in.txt", "K#first#second##L"));
+  EXPECT_EQ(MessagesOf(host, "importasmaster"), "\xC8\xEC\xEF\xEE\xF0\xF2 \xEE\xEA\xEE\xED\xF7\xE5\xED\n");
+  EXPECT_EQ(host.Ask("countrec"), 8);  // the record marked deleted was packed away
+  EXPECT_EQ(MessagesOf(host, "memopak"), "\xC1\xE0\xE7\xE0 \xF3\xEF\xE0\xEA\xEE\xE2\xE0\xED\xE0!\n");
+  EXPECT_EQ(ReadWholeFile(dir.File("t.baz")).size(), 193u + 8 * 50);
+  host.SetFile("NAME|7|8");
+  host.Call("getdataotdo");
+  EXPECT_EQ(host.GetFile(), "K|L|#");
+  ::unsetenv("TMPDIR");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "api/field_values.h"
 #include "engine/cursor.h"
 #include "engine/fields.h"
 #include "engine/memo.h"
@@ -20,10 +21,6 @@ namespace {
 
 namespace engine = quillon::engine;
 namespace support = quillon::support;
-
-// Values of fields other than memo fields are cut to this length before
-// they are fitted to the field.
-constexpr size_t kMaxFieldValue = 255;
 
 struct Assignment {
   std::string name;  // trimmed
@@ -62,17 +59,15 @@ void EditRecord(DbfTable& t, Slots& slots) {
     if (IsMemo(t, field)) {
       engine::SetMemoText(t, field, a.value);
     } else {
-      engine::PutFieldByNumber(t, field, a.value.substr(0, kMaxFieldValue));
+      engine::PutFieldByNumber(t, field, quillon::api::FieldValueCut(a.value));
     }
   }
   FinishChange(t);
 }
 
 void AddRecord(DbfTable& t, Slots& slots) {
-  const uint32_t before = t.header.recordCount;
   const uint32_t current = t.currentRecord;
-  engine::AppendBlank(t);
-  if (t.header.recordCount == before) {
+  if (!engine::AppendBlank(t)) {
     // No record was added: the assignments would land on the record that was
     // last before the call. Leave the table, the cursor and the request as
     // they were.
@@ -90,7 +85,7 @@ void AddRecord(DbfTable& t, Slots& slots) {
     if (IsMemo(t, field)) {
       engine::SetMemoText(t, field, value);
     } else {
-      engine::PutFieldByName(t, a.name, std::string_view(value).substr(0, kMaxFieldValue));
+      engine::PutFieldByName(t, a.name, quillon::api::FieldValueCut(value));
     }
   }
   FinishChange(t);

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "api/field_values.h"
 #include "engine/cursor.h"
 #include "engine/fields.h"
 #include "engine/memo.h"
@@ -20,8 +21,6 @@ namespace {
 namespace engine = quillon::engine;
 namespace host = quillon::host;
 namespace support = quillon::support;
-
-constexpr size_t kMaxFieldValue = 255;
 
 std::string ReadText(const std::string& path) {
   std::string text;
@@ -53,7 +52,7 @@ void ImportRecord(engine::DbfTable& t, std::string_view record) {
   const std::string key = support::Trim(support::TakeItem(record, '#'));
   const std::string second = support::Trim(support::TakeItem(record, '#'));
   const std::string rest = support::Trim(record);
-  engine::PutFieldByNumber(t, 1, std::string_view(key).substr(0, kMaxFieldValue));
+  engine::PutFieldByNumber(t, 1, quillon::api::FieldValueCut(key));
   engine::SetMemoText(t, 2, second);
   engine::SetMemoText(t, 3, rest);
 }
@@ -67,11 +66,10 @@ void Import(engine::DbfTable& t, host::Slots& slots) {
   const std::string text = SeparateRecords(ReadText(slots.file));
   std::string_view records = text;
   while (!records.empty()) {
-    const uint32_t before = t.header.recordCount;
-    engine::AppendBlank(t);
+    const bool appended = engine::AppendBlank(t);
     const std::string_view record = support::TakeItem(records, '|');
     // Without a new record the pieces would land on the last existing one.
-    if (t.header.recordCount == before) continue;
+    if (!appended) continue;
     engine::GoLast(t);
     ImportRecord(t, record);
     engine::GoNext(t);

@@ -31,8 +31,6 @@ namespace support = quillon::support;
 using engine::DbfTable;
 using engine::EngineError;
 
-constexpr size_t kMaxFieldValue = 255;
-
 struct PackFiles {
   std::string table;
   std::string tableBackup;
@@ -130,7 +128,7 @@ bool CopyRecords(DbfTable& resident, DbfTable& copy) {
       if (engine::FieldTypeCode(resident, f) == engine::kMemoField) {
         engine::SetMemoText(copy, f, value);
       } else {
-        engine::PutFieldByNumber(copy, f, std::string_view(value).substr(0, kMaxFieldValue));
+        engine::PutFieldByNumber(copy, f, quillon::api::FieldValueCut(value));
       }
       watch.Check(copy);
     }

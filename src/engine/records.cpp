@@ -90,14 +90,14 @@ void RetirePlaces(DbfTable& t, uint64_t from, uint64_t to) {
 
 }  // namespace
 
-void AppendBlank(DbfTable& t) {
-  if (!t.isOpen) return;
+bool AppendBlank(DbfTable& t) {
+  if (!t.isOpen) return false;
   // The buffer is about to become the new record: a change still pending in
   // it would be lost.
   if (t.autoPost) PostRecord(t);
   if (t.header.recordCount == std::numeric_limits<uint32_t>::max()) {
     RecordError(t, EngineError::kAppendBlank, int64_t{t.header.recordCount} + 1);
-    return;
+    return false;
   }
   const uint32_t added = t.header.recordCount + 1;
   const bool headerModified = t.headerModified;
@@ -110,9 +110,10 @@ void AppendBlank(DbfTable& t) {
   // make the header promise bytes the file does not hold.
   if (!WriteRecord(t) || !WriteHeader(t) || !TellAppend(t)) {
     UndoAppend(t, added, headerModified);
-    return;
+    return false;
   }
   t.headerModified = true;
+  return true;
 }
 
 void MarkDeleted(DbfTable& t, bool deleted) {

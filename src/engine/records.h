@@ -11,8 +11,9 @@
 namespace quillon::engine {
 
 // Adds a record of blanks after the last one, writes it and the header at
-// once, and makes it current.
-void AppendBlank(DbfTable& table);
+// once, and makes it current. False when no record was added (a closed
+// table, or an append that failed and was taken back).
+bool AppendBlank(DbfTable& table);
 // Sets the deletion flag of the buffer ("*" or blank); written at the next post.
 void MarkDeleted(DbfTable& table, bool deleted);
 // Removes every record flagged "*" from the file; the cursor is left on 0.

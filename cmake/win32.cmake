@@ -20,6 +20,7 @@ set_target_properties(quillon PROPERTIES
 add_executable(quillon_host_test
   tests/win32/host_test.cpp
   tests/win32/check.cpp
+  tests/win32/expected_messages.cpp
   tests/win32/import_patch.cpp
   tests/win32/message_capture.cpp
   tests/win32/plugin.cpp

@@ -13,6 +13,7 @@
 #include "plugin.h"
 #include "scratch.h"
 #include "table_builder.h"
+#include "table_sessions.h"
 
 namespace {
 
@@ -364,5 +365,7 @@ int main(int argc, char** argv) {
   Cursor(scratch);
   ReadOnlySession(scratch, fixtures);
   LoadUnloadAndThreads(scratch);
+  host_test::ReadSessions(scratch, fixtures);
+  host_test::EditSessions(scratch, fixtures);
   return host_test::Summary() ? 0 : 1;
 }

@@ -367,5 +367,7 @@ int main(int argc, char** argv) {
   LoadUnloadAndThreads(scratch);
   host_test::ReadSessions(scratch, fixtures);
   host_test::EditSessions(scratch, fixtures);
+  host_test::SearchSessions(scratch);
+  host_test::MakeSessions(scratch);
   return host_test::Summary() ? 0 : 1;
 }

@@ -14,5 +14,9 @@ namespace host_test {
 void ReadSessions(Scratch& scratch, const std::string& fixtures);
 // editrec, addrec, delrec, and what they leave on disk.
 void EditSessions(Scratch& scratch, const std::string& fixtures);
+// finddata and getdataotdo.
+void SearchSessions(Scratch& scratch);
+// make, in the host's current folder.
+void MakeSessions(Scratch& scratch);
 
 }  // namespace host_test

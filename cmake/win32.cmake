@@ -30,6 +30,8 @@ add_executable(quillon_host_test
   tests/win32/edit_sessions.cpp
   tests/win32/search_sessions.cpp
   tests/win32/make_sessions.cpp
+  tests/win32/import_sessions.cpp
+  tests/win32/pack_sessions.cpp
 )
 target_include_directories(quillon_host_test PRIVATE tests/win32)
 target_link_options(quillon_host_test PRIVATE ${QUILLON_STATIC_RUNTIME})

@@ -369,5 +369,7 @@ int main(int argc, char** argv) {
   host_test::EditSessions(scratch, fixtures);
   host_test::SearchSessions(scratch);
   host_test::MakeSessions(scratch);
+  host_test::ImportSessions(scratch);
+  host_test::PackSessions(scratch);
   return host_test::Summary() ? 0 : 1;
 }

@@ -18,5 +18,9 @@ void EditSessions(Scratch& scratch, const std::string& fixtures);
 void SearchSessions(Scratch& scratch);
 // make, in the host's current folder.
 void MakeSessions(Scratch& scratch);
+// importasmaster.
+void ImportSessions(Scratch& scratch);
+// memopak.
+void PackSessions(Scratch& scratch);
 
 }  // namespace host_test

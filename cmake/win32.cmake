@@ -20,11 +20,18 @@ set_target_properties(quillon PROPERTIES
 add_executable(quillon_host_test
   tests/win32/host_test.cpp
   tests/win32/check.cpp
+  tests/win32/expected_messages.cpp
   tests/win32/import_patch.cpp
   tests/win32/message_capture.cpp
   tests/win32/plugin.cpp
   tests/win32/scratch.cpp
   tests/win32/table_builder.cpp
+  tests/win32/read_sessions.cpp
+  tests/win32/edit_sessions.cpp
+  tests/win32/search_sessions.cpp
+  tests/win32/make_sessions.cpp
+  tests/win32/import_sessions.cpp
+  tests/win32/pack_sessions.cpp
 )
 target_include_directories(quillon_host_test PRIVATE tests/win32)
 target_link_options(quillon_host_test PRIVATE ${QUILLON_STATIC_RUNTIME})

@@ -10,8 +10,14 @@ namespace {
 int passed = 0;
 int failed = 0;
 
-// Non-ASCII and control bytes as \xNN, so Windows-1251 text reads the same
-// whatever the console's code page.
+void Fail(const char* what, const char* file, int line, const std::string& detail) {
+  ++failed;
+  std::printf("FAILED %s:%d: %s%s\n", file, line, what, detail.c_str());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
 std::string Escaped(const std::string& bytes) {
   std::string out = "\"";
   for (unsigned char c : bytes) {
@@ -25,14 +31,6 @@ std::string Escaped(const std::string& bytes) {
   }
   return out + "\"";
 }
-
-void Fail(const char* what, const char* file, int line, const std::string& detail) {
-  ++failed;
-  std::printf("FAILED %s:%d: %s%s\n", file, line, what, detail.c_str());
-  std::fflush(stdout);
-}
-
-}  // namespace
 
 void Section(const char* name) {
   std::printf("-- %s\n", name);

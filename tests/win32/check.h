@@ -13,6 +13,9 @@ void Check(bool ok, const char* what, const char* file, int line);
 void CheckEqual(const std::string& actual, const std::string& expected, const char* what,
                 const char* file, int line);
 void CheckEqual(int64_t actual, int64_t expected, const char* what, const char* file, int line);
+// Non-ASCII and control bytes as \xNN, so Windows-1251 text reads the same
+// whatever the console's code page.
+std::string Escaped(const std::string& bytes);
 // Prints the summary line; true when nothing failed.
 bool Summary();
 // Counts a failure and ends the run with the summary line and status 1: for

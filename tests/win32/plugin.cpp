@@ -27,6 +27,16 @@ std::string Plugin::Load(const std::string& path) const {
   return File();
 }
 
+std::string Plugin::Ask(Action table_export, const std::string& input) const {
+  SetFile(input.c_str());
+  return Text(table_export);
+}
+
+std::string Plugin::Text(Action table_export) const {
+  table_export();
+  return File();
+}
+
 int32_t Plugin::CurrentRecord() const {
   curnum();
   return GetData();
@@ -34,6 +44,11 @@ int32_t Plugin::CurrentRecord() const {
 
 int32_t Plugin::RecordCount() const {
   countrec();
+  return GetData();
+}
+
+int32_t Plugin::FieldCount() const {
+  fiedscount();
   return GetData();
 }
 
@@ -68,6 +83,19 @@ Session::Session() {
   Resolve(module, "gotorec", &plugin_.gotorec);
   Resolve(module, "curnum", &plugin_.curnum);
   Resolve(module, "countrec", &plugin_.countrec);
+  Resolve(module, "fiedscount", &plugin_.fiedscount);
+  Resolve(module, "getfields", &plugin_.getfields);
+  Resolve(module, "getcurn", &plugin_.getcurn);
+  Resolve(module, "getcurrecall", &plugin_.getcurrecall);
+  Resolve(module, "getarrayrecords", &plugin_.getarrayrecords);
+  Resolve(module, "editrec", &plugin_.editrec);
+  Resolve(module, "addrec", &plugin_.addrec);
+  Resolve(module, "delrec", &plugin_.delrec);
+  Resolve(module, "finddata", &plugin_.finddata);
+  Resolve(module, "getdataotdo", &plugin_.getdataotdo);
+  Resolve(module, "importasmaster", &plugin_.importasmaster);
+  Resolve(module, "memopak", &plugin_.memopak);
+  Resolve(module, "make", &plugin_.make);
   if (!CaptureMessageBoxes(module)) Abandon("Quillon.dll has no MessageBoxA import to capture");
   TakeMessages();
 }

@@ -1,7 +1,7 @@
 // Quillon.dll as a host application sees it: loaded with LoadLibraryA, its
 // exports looked up by name and called through C-convention pointers, its
 // message boxes captured. Also the full list of the 33 exports with their
-// fixed ordinals and whether each one is built yet.
+// fixed ordinals.
 #pragma once
 
 #define WIN32_LEAN_AND_MEAN
@@ -15,21 +15,18 @@ namespace host_test {
 struct ExportEntry {
   int ordinal;
   const char* name;
-  bool built;
 };
 
 inline constexpr ExportEntry kExports[] = {
-    {1, "memopak", false},   {2, "getarrayrecords", false}, {3, "getdataotdo", false},
-    {4, "finddata", false},  {5, "importasmaster", false},  {6, "getcurrecall", false},
-    {7, "delrec", false},    {8, "fiedscount", false},      {9, "getfields", false},
-    {10, "editrec", false},  {11, "addrec", false},         {12, "gotorec", true},
-    {13, "countrec", true},  {14, "curnum", true},          {15, "getcurn", false},
-    {16, "last", true},      {17, "first", true},           {18, "next1", true},
-    {19, "prev", true},      {20, "loaddb", true},          {21, "make", false},
-    {22, "Draw", true},      {23, "Settings", true},        {24, "SetParentWindow", true},
-    {25, "GetType", true},   {26, "GetInfo", true},         {27, "GetShortInfo", true},
-    {28, "Copyright", true}, {29, "SetPath", true},         {30, "GetData", true},
-    {31, "SetData", true},   {32, "GetFile", true},         {33, "SetFile", true},
+    {1, "memopak"},         {2, "getarrayrecords"}, {3, "getdataotdo"}, {4, "finddata"},
+    {5, "importasmaster"},  {6, "getcurrecall"},    {7, "delrec"},      {8, "fiedscount"},
+    {9, "getfields"},       {10, "editrec"},        {11, "addrec"},     {12, "gotorec"},
+    {13, "countrec"},       {14, "curnum"},         {15, "getcurn"},    {16, "last"},
+    {17, "first"},          {18, "next1"},          {19, "prev"},       {20, "loaddb"},
+    {21, "make"},           {22, "Draw"},           {23, "Settings"},   {24, "SetParentWindow"},
+    {25, "GetType"},        {26, "GetInfo"},        {27, "GetShortInfo"}, {28, "Copyright"},
+    {29, "SetPath"},        {30, "GetData"},        {31, "SetData"},    {32, "GetFile"},
+    {33, "SetFile"},
 };
 
 struct Plugin {
@@ -61,13 +58,31 @@ struct Plugin {
   Action gotorec = nullptr;
   Action curnum = nullptr;
   Action countrec = nullptr;
+  Action fiedscount = nullptr;
+  Action getfields = nullptr;
+  Action getcurn = nullptr;
+  Action getcurrecall = nullptr;
+  Action getarrayrecords = nullptr;
+  Action editrec = nullptr;
+  Action addrec = nullptr;
+  Action delrec = nullptr;
+  Action finddata = nullptr;
+  Action getdataotdo = nullptr;
+  Action importasmaster = nullptr;
+  Action memopak = nullptr;
+  Action make = nullptr;
 
   // The host's usual exchanges.
   std::string File() const;
   // SetFile(path), loaddb; gives what loaddb left in the text slot.
   std::string Load(const std::string& path) const;
+  // SetFile(input), the export; gives what it left in the text slot.
+  std::string Ask(Action table_export, const std::string& input) const;
+  // The export alone, for those that take no text; gives the text slot.
+  std::string Text(Action table_export) const;
   int32_t CurrentRecord() const;
   int32_t RecordCount() const;
+  int32_t FieldCount() const;
   void GoTo(int32_t record) const;
 };
 

@@ -7,47 +7,60 @@
 
 namespace host_test {
 
-Scratch::Scratch() {
+namespace {
+
+// Deletes everything inside a folder given with its final separator, then
+// the folder, named without that separator, which wine does not accept here.
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(folder + name + "\\");
+      } else {
+        DeleteFileA((folder + name).c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
+}
+
+}  // namespace
+
+std::string TempFolder() {
   char temp[MAX_PATH + 1] = {};
   const DWORD length = GetTempPathA(sizeof temp, temp);
-  if (length == 0 || length > MAX_PATH) {
-    Abandon("no temporary folder");
-  }
+  if (length == 0 || length > MAX_PATH) return "";
+  std::string folder(temp, length);
+  if (folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+Scratch::Scratch() {
+  const std::string temp = TempFolder();
+  if (temp.empty()) Abandon("no temporary folder");
   // The folder's own name holds no "dbf": the library derives memo names by
   // replacing it.
-  root_ = std::string(temp) + "quillon-host-" + std::to_string(GetCurrentProcessId()) + "\\";
+  root_ = temp + "quillon-host-" + std::to_string(GetCurrentProcessId()) + "\\";
   if (!CreateDirectoryA(root_.c_str(), nullptr)) {
     Abandon("cannot make " + root_);
   }
 }
 
-Scratch::~Scratch() {
-  for (auto it = files_.rbegin(); it != files_.rend(); ++it) DeleteFileA(Path(*it).c_str());
-  for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) {
-    RemoveDirectoryA(Path(*it).c_str());
-  }
-  // Named without its final separator, which wine does not accept here.
-  RemoveDirectoryA(root_.substr(0, root_.size() - 1).c_str());
-}
-
-void Scratch::Remember(const std::string& name) {
-  for (const std::string& known : files_) {
-    if (known == name) return;
-  }
-  files_.push_back(name);
-}
+Scratch::~Scratch() { RemoveTree(root_); }
 
 bool Scratch::Folder(const std::string& name) {
-  if (!CreateDirectoryA(Path(name).c_str(), nullptr)) return false;
-  folders_.push_back(name);
-  return true;
+  return CreateDirectoryA(Path(name).c_str(), nullptr) != FALSE;
 }
 
 bool Scratch::Write(const std::string& name, const std::string& bytes) {
   HANDLE file = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  Remember(name);
   DWORD written = 0;
   const bool ok =
       WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -57,9 +70,7 @@ bool Scratch::Write(const std::string& name, const std::string& bytes) {
 }
 
 bool Scratch::CopyIn(const std::string& from, const std::string& name) {
-  if (!CopyFileA(from.c_str(), Path(name).c_str(), FALSE)) return false;
-  Remember(name);
-  return true;
+  return CopyFileA(from.c_str(), Path(name).c_str(), FALSE) != FALSE;
 }
 
 std::string ReadBytes(const std::string& path) {
@@ -72,6 +83,19 @@ std::string ReadBytes(const std::string& path) {
   while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
   CloseHandle(file);
   return bytes;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string StoredName(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return "";
+  FindClose(search);
+  return found.cFileName;
 }
 
 }  // namespace host_test

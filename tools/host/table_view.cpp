@@ -160,12 +160,13 @@ void ListRecords(Plugin& plugin, const Printer& printer, std::string_view range)
     range.remove_prefix(end);
   }
   if (words.size() > 2) throw Failure("list takes at most FROM and TO");
-  const int32_t count = RecordCountOfOpenTable(plugin, printer);
   const int32_t from = words.empty() ? 1 : WholeNumber(words[0], "list FROM");
-  const int32_t to =
-      words.size() < 2 || words[1] == "max" ? count : WholeNumber(words[1], "list TO (or max)");
+  const bool toTheEnd = words.size() < 2 || words[1] == "max";
+  const int32_t to = toTheEnd ? 0 : WholeNumber(words[1], "list TO (or max)");
+  const int32_t count = RecordCountOfOpenTable(plugin, printer);
   std::vector<int32_t> records;
-  for (int32_t record = std::max(from, 1); record <= std::min(to, count); ++record) {
+  for (int32_t record = std::max(from, 1); record <= (toTheEnd ? count : std::min(to, count));
+       ++record) {
     records.push_back(record);
   }
   const std::vector<std::string> names = FieldNames(plugin, printer);

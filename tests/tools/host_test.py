@@ -86,7 +86,8 @@ class ErrorPaths(HostTest):
     def test_an_unknown_command_stops_the_script_with_its_place(self):
         status, out, err = self.run_lines("SetData 4", "frob", "GetData")
         self.assertEqual((status, out), (1, b""))
-        self.assertEqual(err, b"quillon-host: -c:2: unknown command 'frob' (help lists the commands)\n")
+        self.assertEqual(
+            err, b"quillon-host: -c:2: unknown command 'frob' (help lists the commands)\n")
 
     def test_keep_going_runs_the_rest_and_still_fails(self):
         status, out, _ = self.run_lines("frob", "SetData 4", "GetData", options=["--keep-going"])
@@ -211,7 +212,8 @@ class Encoding(HostTest):
         self.assertRan(self.run_lines(*lines, options=["--input-encoding", "utf-8"]),
                        "message: " + message.replace("\r\n", "\n") + "\nfile: " + missing + "\n")
         status, out, _ = self.run_lines(*lines, options=["--input-encoding", "utf-8", "--raw"])
-        self.assertEqual(out, b"message: " + cp1251(message) + b"\nfile: " + cp1251(missing) + b"\n")
+        self.assertEqual(out, b"message: " + cp1251(message) + b"\nfile: " + cp1251(missing)
+                         + b"\n")
 
     def test_echo_shows_the_lines_as_the_plug_in_gets_them(self):
         script = os.path.join(self.folder, "echo.qh")
@@ -260,7 +262,8 @@ class Commands(HostTest):
         opened = "records: 3\nfields: NAME, CITY\n"
         self.assertRan(self.session("find city=МОС", "curnum"),
                        opened + "found: 1\n#  NAME  CITY\n1  Анна  Москва\ndata: 1\n")
-        self.assertRan(self.session("find CITY=#"), opened + "found: 2\n#  NAME  CITY\n2  a|b   x|#y\n")
+        self.assertRan(self.session("find CITY=#"),
+                       opened + "found: 2\n#  NAME  CITY\n2  a|b   x|#y\n")
         self.assertRan(self.session("find NAME=nobody"), opened + "found: none\n")
         self.assertFailed(self.session("find TOWN=x"),
                           "the table has no field 'TOWN' (its fields: NAME, CITY)")
@@ -268,7 +271,8 @@ class Commands(HostTest):
 
 def tour_transcript(folder):
     shutil.copy(os.path.join(EXAMPLES, "import.txt"), folder)
-    return run("--echo", "--input-encoding", "utf-8", os.path.join(EXAMPLES, "tour.qh"), cwd=folder)
+    return run("--echo", "--input-encoding", "utf-8", os.path.join(EXAMPLES, "tour.qh"),
+               cwd=folder)
 
 
 class Tour(HostTest):

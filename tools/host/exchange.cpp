@@ -92,7 +92,8 @@ int32_t WholeNumber(std::string_view argument, std::string_view what) {
   const bool doubleSign = start != argument.data() && start != end && *start == '-';
   const auto [stop, error] = std::from_chars(start, end, value);
   if (argument.empty() || doubleSign || error != std::errc() || stop != end) {
-    throw Failure(std::string(what) + " needs a whole number from -2147483648 to 2147483647, not '" +
+    throw Failure(std::string(what) +
+                  " needs a whole number from -2147483648 to 2147483647, not '" +
                   std::string(argument) + "'");
   }
   return value;

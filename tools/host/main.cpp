@@ -50,8 +50,7 @@ int Run(int argc, char** argv) {
   }
   Plugin plugin(std::move(library));
   const Printer printer(options.raw);
-  Interpreter interpreter(plugin, printer,
-                          {options.keepGoing, options.echo, options.utf8Input});
+  Interpreter interpreter(plugin, printer, {options.keepGoing, options.echo, options.utf8Input});
 
   if (file.is_open()) return interpreter.RunScript(file, options.script);
   if (!options.commands.empty()) {

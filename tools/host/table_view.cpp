@@ -66,7 +66,8 @@ std::vector<std::string> ColumnValues(Plugin& plugin, const Printer& printer,
   };
   std::string requests;
   for (int32_t record : records) requests += request(record);
-  std::string_view answer = Ask(plugin, printer, "getdataotdo", requests);
+  const std::string reply = Ask(plugin, printer, "getdataotdo", requests);
+  std::string_view answer = reply;
   for (size_t end; (end = answer.find("|#")) != std::string_view::npos;
        answer.remove_prefix(end + 2)) {
     values.emplace_back(answer.substr(0, end));
@@ -188,7 +189,8 @@ void FindRecords(Plugin& plugin, const Printer& printer, const std::string& requ
   const int32_t cursor = Number(plugin, printer, "curnum");
   const std::vector<std::string> found = Items(Ask(plugin, printer, "finddata", request));
   std::vector<int32_t> records;
-  for (const std::string& number : found) records.push_back(WholeNumber(number, "finddata's answer"));
+  for (const std::string& number : found)
+    records.push_back(WholeNumber(number, "finddata's answer"));
   printer.Line("found: ", found.empty() ? "none" : Joined(found, ", "));
   if (!records.empty()) PrintRecords(plugin, printer, names, records);
   MoveCursorBack(plugin, printer, cursor);

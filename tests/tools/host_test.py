@@ -2,8 +2,8 @@
 """End-to-end tests of quillon-host: each runs the host as a process on a
 script and compares what it prints and its exit status.
 
-Run one group: host_test.py GROUP (ErrorPaths, Encoding, Commands, Tour or
-Sample). The environment names the programs: QUILLON_HOST (the host, which
+Run one group: host_test.py GROUP (ErrorPaths, Encoding, Standalone,
+Commands, Tour or Sample). The environment names the programs: QUILLON_HOST (the host, which
 loads the plug-in built beside it), QUILLON_PLUGIN (that plug-in) and
 QUILLON_STUB_PLUGIN (a stand-in with few exports). A group that needs
 exports the plug-in does not have yet exits with 77, which ctest reports as
@@ -269,6 +269,18 @@ class Commands(HostTest):
                           "the table has no field 'TOWN' (its fields: NAME, CITY)")
 
 
+class Standalone(HostTest):
+    """The host is a host: no engine code inside, the plug-in not linked."""
+
+    def test_the_host_neither_carries_nor_links_the_engine(self):
+        symbols = subprocess.run(["nm", "-C", "--defined-only", HOST], capture_output=True,
+                                 text=True, check=True).stdout
+        self.assertNotIn("quillon::", symbols)
+        needed = subprocess.run(["readelf", "-d", HOST], capture_output=True, text=True,
+                                check=True).stdout
+        self.assertNotIn("libquillon", needed)
+
+
 def tour_transcript(folder):
     shutil.copy(os.path.join(EXAMPLES, "import.txt"), folder)
     return run("--echo", "--input-encoding", "utf-8", os.path.join(EXAMPLES, "tour.qh"),
@@ -320,7 +332,7 @@ def missing_exports(names):
 
 def main():
     groups = {group.__name__: group for group in
-              [ErrorPaths, Encoding, Commands, Tour, Sample]}
+              [ErrorPaths, Encoding, Standalone, Commands, Tour, Sample]}
     if len(sys.argv) != 2 or sys.argv[1] not in groups or not os.path.isfile(HOST):
         sys.exit("usage: QUILLON_HOST=... host_test.py " + "|".join(groups))
     group = groups[sys.argv[1]]

@@ -21,7 +21,7 @@ add_executable(quillon_host_test
   tests/win32/host_test.cpp
   tests/win32/check.cpp
   tests/win32/expected_messages.cpp
-  tests/win32/import_patch.cpp
+  tools/win32/import_patch.cpp
   tests/win32/message_capture.cpp
   tests/win32/plugin.cpp
   tests/win32/scratch.cpp
@@ -33,7 +33,7 @@ add_executable(quillon_host_test
   tests/win32/import_sessions.cpp
   tests/win32/pack_sessions.cpp
 )
-target_include_directories(quillon_host_test PRIVATE tests/win32)
+target_include_directories(quillon_host_test PRIVATE tests/win32 tools)
 target_link_options(quillon_host_test PRIVATE ${QUILLON_STATIC_RUNTIME})
 # The test host loads the DLL that sits beside it.
 add_dependencies(quillon_host_test quillon)

@@ -49,7 +49,9 @@ cmake --build --preset win32
 
 dll=build/win32/Quillon.dll
 host=build/win32/quillon_host_test.exe
-[ -f "$dll" ] && [ -f "$host" ] || fail "the build did not produce $dll and $host"
+console_host=build/win32/quillon-host.exe
+[ -f "$dll" ] && [ -f "$host" ] && [ -f "$console_host" ] ||
+  fail "the build did not produce $dll, $host and $console_host"
 
 # The export directory: its name, and exactly the exports of the .def file,
 # each at its ordinal.
@@ -89,7 +91,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=ru_RU.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+scratch=$(mktemp -d)
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$scratch"' EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "win32_tests.sh: creating the wine prefix (the first start can take a minute)"
   wineboot -i >/dev/null 2>&1 || fail "wine cannot start (wineboot -i failed)"
@@ -109,4 +112,36 @@ summary=$(tail -n 1 "$log")
 [[ "$summary" =~ ^[0-9]+\ passed,\ 0\ failed$ ]] && [ "${summary%% *}" -gt 0 ] ||
   fail "the Windows test host failed (last line: '$summary', exit status $status)"
 [ "$status" -eq 0 ] || fail "the Windows test host exited with status $status"
+
+# quillon-host.exe, the console host: first a short session on the exports
+# every build has, in which the message box of a missing table is caught and
+# printed instead of shown; then the tour of examples/, which must print the
+# Linux tests' golden transcript.
+repo=$PWD
+cp examples/import.txt "$scratch/"
+run_console_host() {
+  (cd "$scratch" && wine "$repo/$console_host" "$@") >"$log.raw" 2>&1 || return 1
+  tr -d '\r' <"$log.raw" >"$log"
+}
+log=build/win32/console_host.log
+run_console_host -c GetShortInfo -c 'SetFile нет.dbf' -c loaddb ||
+  fail "quillon-host.exe failed: $(cat "$log.raw")"
+expected="= Tervola Merrowkit
+message: НЕ ПОНЯЛ!! Базы данных по указанному пути нет.dbf НЕТ!
+Проверьте правильность пути и наличие ТАМ файла!
+file: нет.dbf"
+if [ "$(cat "$log")" != "$expected" ]; then
+  diff <(echo "$expected") "$log" >&2 || true
+  fail "quillon-host.exe printed another session (< expected, > printed)"
+fi
+echo "win32_tests.sh: quillon-host.exe loads Quillon.dll and catches its message boxes"
+
+golden=tests/tools/tour.golden
+[ -f "$golden" ] || fail "$golden is missing"
+log=build/win32/tour.log
+run_console_host --echo --input-encoding utf-8 "$(winepath -w "$repo/examples/tour.qh")" ||
+  fail "the tour failed under wine: $(tail -n 5 "$log.raw")"
+diff -u "$golden" "$log" >&2 || fail "the tour under wine differs from $golden"
+echo "win32_tests.sh: the tour prints its golden transcript under wine"
+
 echo "win32_tests.sh: all Windows checks passed"

@@ -1,6 +1,6 @@
 #include "message_capture.h"
 
-#include "import_patch.h"
+#include "win32/import_patch.h"
 
 namespace host_test {
 
@@ -22,7 +22,7 @@ int WINAPI RecordMessage(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
 }  // namespace
 
 bool CaptureMessageBoxes(HMODULE module) {
-  return PatchImport(module, "user32.dll", "MessageBoxA",
+  return quillon_win32::PatchImport(module, "user32.dll", "MessageBoxA",
                      reinterpret_cast<const void*>(&RecordMessage)) > 0;
 }
 

@@ -6,10 +6,10 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-namespace host_test {
+namespace quillon_win32 {
 
 // Returns how many import entries now point at the replacement (0 when the
 // module does not import that function by name from that DLL).
 int PatchImport(HMODULE module, const char* dll, const char* function, const void* replacement);
 
-}  // namespace host_test
+}  // namespace quillon_win32

@@ -1,8 +1,9 @@
-#include "import_patch.h"
+// Import-table patching for 32-bit Windows modules; see the header.
+#include "win32/import_patch.h"
 
 #include <cstring>
 
-namespace host_test {
+namespace quillon_win32 {
 
 namespace {
 
@@ -52,4 +53,4 @@ int PatchImport(HMODULE module, const char* dll, const char* function, const voi
   return patched;
 }
 
-}  // namespace host_test
+}  // namespace quillon_win32

@@ -1,0 +1,34 @@
+// A stand-in plug-in for quillon-host's tests: it has the slot exports and a
+// single table export, `first`, which shows two message boxes the way the
+// Linux plug-in shows them (each text and a line feed in one write to
+// standard error). Every other export is missing on purpose.
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+
+#define STUB_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+std::string file;
+int32_t data = 0;
+
+void Show(const std::string& text) {
+  const std::string line = text + "\n";
+  const ssize_t ignored = write(2, line.data(), line.size());
+  (void)ignored;
+}
+
+}  // namespace
+
+STUB_EXPORT void SetFile(const char* text) { file = text != nullptr ? text : ""; }
+STUB_EXPORT const char* GetFile() { return file.c_str(); }
+STUB_EXPORT void SetData(int32_t value) { data = value; }
+STUB_EXPORT int32_t GetData() { return data; }
+
+STUB_EXPORT void first() {
+  Show("one\r\ntwo");
+  Show("three");
+  data = 1;
+}

@@ -1,0 +1,20 @@
+// Conversion between Windows-1251, the plug-in's only text encoding, and
+// UTF-8, what terminals and editors use today. The table is the host's own,
+// so the host needs no conversion library. ASCII passes unchanged both ways.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillon_host {
+
+// Every byte gives one character. The one byte that Windows-1251 leaves
+// unassigned (0x98) is shown as U+FFFD, the replacement character.
+std::string Cp1251ToUtf8(std::string_view text);
+
+// False when the text is not well-formed UTF-8 or holds a character that
+// Windows-1251 cannot store; `problem` then says which, and `out` is
+// unspecified.
+bool Utf8ToCp1251(std::string_view text, std::string& out, std::string& problem);
+
+}  // namespace quillon_host

@@ -1,0 +1,31 @@
+// The raw exchanges: one line calls one export by its own name, and prints
+// what a host would see. A getter prints "= value". A table export prints
+// "message: text" for each message box it showed, then "file: text" and
+// "data: n" for the slots it writes (and for any other slot it changed).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "plugin.h"
+#include "printer.h"
+
+namespace quillon_host {
+
+// The exports a line calls without an argument, in the order help lists
+// them (the setters, SetFile, SetPath and SetData, take one).
+std::vector<std::string_view> ArgumentlessExchanges();
+
+// False when `name` is none of them. Throws Failure on a bad argument or a
+// missing export.
+bool RunExchange(Plugin& plugin, const Printer& printer, std::string_view name,
+                 const std::string& argument);
+
+// Prints the texts of message boxes the way every command does.
+void PrintMessages(const Printer& printer, const std::vector<std::string>& messages);
+
+// The argument as a signed 32-bit whole number, or Failure naming `what`.
+int32_t WholeNumber(std::string_view argument, std::string_view what);
+
+}  // namespace quillon_host

@@ -1,0 +1,26 @@
+// The host's command line: which plug-in, where the lines come from, and how
+// texts are read and shown.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillon_host {
+
+struct Options {
+  std::string plugin;                 // empty: the plug-in beside the host
+  std::vector<std::string> commands;  // the texts of -c, in order
+  std::string script;                 // a script file, "-" for standard input
+  bool keepGoing = false;
+  bool raw = false;
+  bool utf8Input = false;
+  bool echo = false;
+  bool help = false;
+};
+
+// False on a command line that makes no sense; `error` then says why.
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
+
+extern const char* const kUsage;
+
+}  // namespace quillon_host

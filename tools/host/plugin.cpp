@@ -1,0 +1,48 @@
+// Typed calls into the plug-in's exports; see the header.
+#include "plugin.h"
+
+#include "failure.h"
+
+namespace quillon_host {
+
+namespace {
+
+using TakesText = void(QUILLON_HOST_CDECL*)(const char*);
+using GivesText = const char*(QUILLON_HOST_CDECL*)();
+using TakesNumber = void(QUILLON_HOST_CDECL*)(int32_t);
+using GivesNumber = int32_t(QUILLON_HOST_CDECL*)();
+
+template <typename Function>
+Function As(void* address) {
+  return reinterpret_cast<Function>(address);
+}
+
+}  // namespace
+
+void* Plugin::Need(const char* name) {
+  auto known = found_.find(name);
+  if (known != found_.end()) return known->second;
+  void* address = library_->Find(name);
+  if (address == nullptr) throw Failure(std::string("the plug-in has no export ") + name);
+  found_.emplace(name, address);
+  return address;
+}
+
+void Plugin::PutText(const char* setter, const std::string& text) {
+  As<TakesText>(Need(setter))(text.c_str());
+}
+
+std::string Plugin::TakeText(const char* getter) {
+  const char* text = As<GivesText>(Need(getter))();
+  return text != nullptr ? text : "";
+}
+
+void Plugin::SetData(int32_t value) { As<TakesNumber>(Need("SetData"))(value); }
+
+int32_t Plugin::TakeNumber(const char* getter) { return As<GivesNumber>(Need(getter))(); }
+
+std::vector<std::string> Plugin::Run(const char* name) {
+  return library_->CallCatchingMessages(As<Action>(Need(name)));
+}
+
+}  // namespace quillon_host

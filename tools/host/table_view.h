@@ -1,0 +1,27 @@
+// The commands for people, each made only of export calls: open a table,
+// show the current record, list records, find records. All but open need a
+// table that is open, and list and find put the cursor back where they
+// found it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "plugin.h"
+#include "printer.h"
+
+namespace quillon_host {
+
+// SetFile, loaddb, getfields, countrec. A table the plug-in reports missing
+// is a Failure.
+void OpenTable(Plugin& plugin, const Printer& printer, const std::string& path);
+// The current record: its number, then every field's name and value
+// (getfields, getcurrecall).
+void ShowRecord(Plugin& plugin, const Printer& printer);
+// Records `range` ("", "FROM" or "FROM TO", TO a number or max) as a table,
+// one getdataotdo per field; the range is cut to the records that exist.
+void ListRecords(Plugin& plugin, const Printer& printer, std::string_view range);
+// finddata with NAME=PATTERN, then the matching records as a table.
+void FindRecords(Plugin& plugin, const Printer& printer, const std::string& request);
+
+}  // namespace quillon_host

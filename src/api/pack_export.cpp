@@ -81,7 +81,7 @@ class LossWatch {
   ~LossWatch() {
     if (resident_.lastErrorCode == 0 && !sawResidentError_) {
       resident_.lastErrorCode = pending_;
-      resident_.lastErrorText = pendingText_;
+      resident_.lastErrorText = std::move(pendingText_);  // a move cannot fail
     }
   }
   LossWatch(const LossWatch&) = delete;

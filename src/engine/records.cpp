@@ -1,6 +1,7 @@
 #include "engine/records.h"
 
 #include <limits>
+#include <vector>
 
 namespace quillon::engine {
 
@@ -79,12 +80,13 @@ PackScan MoveLiveRecordsDown(DbfTable& t) {
 // flagged deleted. Left behind by a pack, those places hold copies of records
 // already moved down and records meant to go: as deleted blanks they keep the
 // table consistent under its old record count, and no record is there twice.
+// The record buffer keeps the last record the pack read.
 void RetirePlaces(DbfTable& t, uint64_t from, uint64_t to) {
   const size_t length = t.header.recordLength;
-  BlankBuffer(t, 0);
-  t.recordBuffer[0] = kDeletedFlag;
+  std::vector<uint8_t> retired(length, kLiveFlag);
+  retired[0] = kDeletedFlag;
   for (uint64_t at = from; at < to; at += length) {
-    WriteAt(t.dbfFile.get(), at, t.recordBuffer.data(), length);
+    WriteAt(t.dbfFile.get(), at, retired.data(), length);
   }
 }
 
@@ -148,8 +150,9 @@ void Pack(DbfTable& t) {
       SetLength(t.dbfFile.get(), scan.write);
     }
   }
+  // The buffer still holds the last record read, which is no longer record
+  // currentRecord: it is never written back.
   t.currentRecord = 0;
-  BlankBuffer(t, 0);
   t.bufferIsStandIn = true;
   t.recordModified = false;
 }

@@ -9,11 +9,16 @@ std::string TrimRight(std::string_view text) {
 }
 
 std::string Trim(std::string_view text) {
+  // The ends go first, then the value stops at a NUL: blanks that stand
+  // before an inner NUL belong to the value. Skipping at the start stops at
+  // a NUL, so a value that starts with one ends up empty.
+  size_t end = text.size();
+  while (end > 0 && IsBlankByte(text[end - 1])) --end;
+  std::string_view rest = text.substr(0, end);
   size_t begin = 0;
-  while (begin < text.size() && IsBlankByte(text[begin]) && text[begin] != '\0') ++begin;
-  std::string_view rest = text.substr(begin);
-  rest = rest.substr(0, rest.find('\0'));
-  return TrimRight(rest);
+  while (begin < rest.size() && IsBlankByte(rest[begin]) && rest[begin] != '\0') ++begin;
+  rest.remove_prefix(begin);
+  return std::string(rest.substr(0, rest.find('\0')));
 }
 
 int32_t ReadWholeNumber(std::string_view text) {

@@ -81,6 +81,8 @@ TEST_F(EditExportsTest, AddrecAppendsATrimmedRecord) {
   LoadPeople({"Ann"});
   EXPECT_EQ(CallWithText(addrec, " name = Zoe |AGE=7|NOTE=  a note \r\n|nope=1"), "");
   EXPECT_EQ(CurrentRecord(), 0);
+  // The pack read every record last: the buffer shows the new one.
+  EXPECT_EQ(CallWithText(getcurrecall, ""), "Zoe|7|a note|");
   EXPECT_EQ(Count(), 2);
   EXPECT_EQ(Row(2), "Zoe|  7|a note");
   // Moving on from the new last record leaves its error pending.

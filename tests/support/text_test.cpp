@@ -8,6 +8,7 @@ namespace {
 TEST(TrimTest, RemovesControlBytesAtBothEndsAndStopsAtNul) {
   EXPECT_EQ(Trim("\r\n\t  abc def \x1A\r\n"), "abc def");
   EXPECT_EQ(Trim(std::string_view("  ab\0cd  ", 9)), "ab");
+  EXPECT_EQ(Trim(std::string_view(" ab \0cd", 8)), "ab ");  // blanks before a NUL stay
   EXPECT_EQ(Trim(std::string_view("\0abc", 4)), "");
   // Bytes above 0x7F are letters in Windows-1251, never blanks.
   EXPECT_EQ(Trim("\xC0\xE1 "), "\xC0\xE1");

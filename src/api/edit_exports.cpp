@@ -36,10 +36,6 @@ Assignment Split(std::string_view item) {
   return {support::Trim(item.substr(0, equals)), value};
 }
 
-bool IsMemo(DbfTable& t, int32_t field) {
-  return engine::FieldTypeCode(t, field) == engine::kMemoField;
-}
-
 void FinishChange(DbfTable& t) {
   engine::GoNext(t);
   engine::Pack(t);
@@ -56,7 +52,7 @@ void EditRecord(DbfTable& t, Slots& slots) {
     const Assignment a = Split(support::TakeItem(items, '|'));
     const int32_t field = engine::FieldIndex(t, a.name);
     if (!t.isOpen) continue;
-    if (IsMemo(t, field)) {
+    if (quillon::api::IsMemoField(t, field)) {
       engine::SetMemoText(t, field, a.value);
     } else {
       engine::PutFieldByNumber(t, field, quillon::api::FieldValueCut(a.value));
@@ -82,7 +78,7 @@ void AddRecord(DbfTable& t, Slots& slots) {
     const Assignment a = Split(support::TakeItem(items, '|'));
     const std::string value = support::Trim(a.value);
     const int32_t field = engine::FieldIndex(t, a.name);
-    if (IsMemo(t, field)) {
+    if (quillon::api::IsMemoField(t, field)) {
       engine::SetMemoText(t, field, value);
     } else {
       engine::PutFieldByName(t, a.name, quillon::api::FieldValueCut(value));

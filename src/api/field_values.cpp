@@ -6,9 +6,13 @@
 
 namespace quillon::api {
 
+bool IsMemoField(engine::DbfTable& table, int32_t field) {
+  return engine::FieldTypeCode(table, field) == engine::kMemoField;
+}
+
 std::string ExportedValue(engine::DbfTable& table, int32_t field) {
   std::string raw;
-  if (engine::FieldTypeCode(table, field) == engine::kMemoField) {
+  if (IsMemoField(table, field)) {
     // Left empty when the table has no memo file to read from.
     engine::MemoText(table, field, raw);
   } else {

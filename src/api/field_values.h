@@ -12,6 +12,10 @@
 
 namespace quillon::api {
 
+// Whether the exports treat the field as a memo field (type letter M). A
+// number that names no field records the engine's error and gives false.
+bool IsMemoField(engine::DbfTable& table, int32_t field);
+
 // A field number that names no field gives the empty text.
 std::string ExportedValue(engine::DbfTable& table, int32_t field);
 

@@ -125,7 +125,7 @@ bool CopyRecords(DbfTable& resident, DbfTable& copy) {
     for (int32_t f = 1; f <= resident.fieldCount; ++f) {
       const std::string value = quillon::api::ExportedValue(resident, f);
       watch.Check(resident);
-      if (engine::FieldTypeCode(resident, f) == engine::kMemoField) {
+      if (quillon::api::IsMemoField(resident, f)) {
         engine::SetMemoText(copy, f, value);
       } else {
         engine::PutFieldByNumber(copy, f, quillon::api::FieldValueCut(value));

@@ -63,7 +63,7 @@ void EditRecord(DbfTable& t, Slots& slots) {
 
 void AddRecord(DbfTable& t, Slots& slots) {
   const uint32_t current = t.currentRecord;
-  if (!engine::AppendBlank(t)) {
+  if (!engine::BeginAppend(t)) {
     // No record was added: the assignments would land on the record that was
     // last before the call. Leave the table, the cursor and the request as
     // they were.
@@ -84,6 +84,7 @@ void AddRecord(DbfTable& t, Slots& slots) {
       engine::PutFieldByName(t, a.name, quillon::api::FieldValueCut(value));
     }
   }
+  engine::EndAppend(t);
   FinishChange(t);
 }
 

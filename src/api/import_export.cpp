@@ -1,7 +1,8 @@
 // importasmaster: appends records from a plain text file. Records are
 // separated by "##" (or "|"), pieces inside a record by "#": the first piece
 // goes into field 1, the second and the rest become the memo texts of fields
-// 2 and 3. Each record is written and the table packed before the next one.
+// 2 and 3 (or their values, when they are not memo fields). Each record is
+// written and the table packed before the next one.
 #include <string>
 #include <string_view>
 
@@ -48,13 +49,24 @@ std::string SeparateRecords(std::string_view text) {
   return out;
 }
 
+// Pieces 2 and 3 are memo texts; a field 2 or 3 that is not a memo field
+// takes its piece as an ordinary value, since a block number there would
+// replace the value and point nowhere.
+void PutPiece(engine::DbfTable& t, int32_t field, std::string_view piece) {
+  if (quillon::api::IsMemoField(t, field)) {
+    engine::SetMemoText(t, field, piece);
+  } else {
+    engine::PutFieldByNumber(t, field, quillon::api::FieldValueCut(piece));
+  }
+}
+
 void ImportRecord(engine::DbfTable& t, std::string_view record) {
   const std::string key = support::Trim(support::TakeItem(record, '#'));
   const std::string second = support::Trim(support::TakeItem(record, '#'));
   const std::string rest = support::Trim(record);
   engine::PutFieldByNumber(t, 1, quillon::api::FieldValueCut(key));
-  engine::SetMemoText(t, 2, second);
-  engine::SetMemoText(t, 3, rest);
+  PutPiece(t, 2, second);
+  PutPiece(t, 3, rest);
 }
 
 void Import(engine::DbfTable& t, host::Slots& slots) {
@@ -66,12 +78,13 @@ void Import(engine::DbfTable& t, host::Slots& slots) {
   const std::string text = SeparateRecords(ReadText(slots.file));
   std::string_view records = text;
   while (!records.empty()) {
-    const bool appended = engine::AppendBlank(t);
+    const bool appended = engine::BeginAppend(t);
     const std::string_view record = support::TakeItem(records, '|');
     // Without a new record the pieces would land on the last existing one.
     if (!appended) continue;
     engine::GoLast(t);
     ImportRecord(t, record);
+    engine::EndAppend(t);
     engine::GoNext(t);
     engine::Pack(t);
   }

@@ -4,11 +4,16 @@
 // are copied to backups beside them ("baz", "mem"), the rebuilt ones copied
 // over them, and the table opened again.
 //
-// The rebuild is lossy by design (trimmed values, normalised definitions,
-// renumbered memo blocks), so the old files are replaced only when the copy
-// is complete and every backup it needs was made, and never one file of the
-// pair without the other.
+// The rebuild trims values, normalises definitions and renumbers memo
+// blocks, and any of that could lose data a table from another program
+// holds. So every record is read back from the copy and compared with what
+// the read exports showed before; the old files are replaced only when the
+// copy is faithful and complete and every backup it needs was made, and
+// never one file of the pair without the other. Backups are complete before
+// anything is replaced, so an interrupted replacement leaves the old pair in
+// them.
 #include <string>
+#include <vector>
 
 #include "api/field_values.h"
 #include "engine/creation.h"
@@ -96,6 +101,7 @@ class LossWatch {
     }
     Clear(t);
   }
+  void Lose() { lost_ = true; }
   bool lost() const { return lost_; }
 
  private:
@@ -111,32 +117,48 @@ class LossWatch {
   bool lost_ = false;
 };
 
-// Copies every record of the resident table into the copy table. False when
-// any value may not have arrived.
+// Copies one record's values into the copy's new record. A memo field whose
+// text cannot be read (no memo file is open), or a field of another type
+// that points into the memo file, would lose its text in the copy.
+void CopyValues(DbfTable& resident, DbfTable& copy, std::vector<std::string>& values,
+                LossWatch& watch) {
+  const bool memoReadable = resident.memoFile != nullptr;
+  for (int32_t f = 1; f <= resident.fieldCount; ++f) {
+    const bool memo = quillon::api::IsMemoField(resident, f);
+    values[static_cast<size_t>(f)] = quillon::api::ExportedValue(resident, f);
+    watch.Check(resident);
+    if (engine::HasMemoPointer(resident, f) && (!memo || !memoReadable)) watch.Lose();
+    if (memo && memoReadable) {
+      engine::SetMemoText(copy, f, values[static_cast<size_t>(f)]);
+    } else if (!memo) {
+      engine::PutFieldByNumber(copy, f, quillon::api::FieldValueCut(values[static_cast<size_t>(f)]));
+    }
+    watch.Check(copy);
+  }
+}
+
+// Copies every record of the resident table into the copy table and reads
+// each one back. False when any value may not have arrived exactly as the
+// read exports showed it: cut or refused by the copy's definitions, a memo
+// text that could not be read or written, a memo the copy cannot hold.
 bool CopyRecords(DbfTable& resident, DbfTable& copy) {
   if (!resident.isOpen || !copy.isOpen) return false;
   LossWatch watch(resident);
+  std::vector<std::string> values(static_cast<size_t>(resident.fieldCount) + 1);
   const uint32_t count = resident.header.recordCount;
   for (uint32_t i = 1; i <= count; ++i) {
     engine::GoToRecord(resident, i);
     watch.Check(resident);
     engine::AppendBlank(copy);
     watch.Check(copy);
+    CopyValues(resident, copy, values, watch);
+    // Reading the record back from the file writes it first.
+    engine::GoToRecord(copy, i);
+    watch.Check(copy);
     for (int32_t f = 1; f <= resident.fieldCount; ++f) {
-      const std::string value = quillon::api::ExportedValue(resident, f);
-      watch.Check(resident);
-      if (quillon::api::IsMemoField(resident, f)) {
-        engine::SetMemoText(copy, f, value);
-      } else {
-        engine::PutFieldByNumber(copy, f, quillon::api::FieldValueCut(value));
-      }
+      if (quillon::api::ExportedValue(copy, f) != values[static_cast<size_t>(f)]) watch.Lose();
       watch.Check(copy);
     }
-    // Posted here so that a failed write is seen before the move reports
-    // that no record follows.
-    engine::PostRecord(copy);
-    watch.Check(copy);
-    engine::GoNext(copy);
   }
   return !watch.lost() && copy.header.recordCount == count;
 }
@@ -170,11 +192,14 @@ void PackTable() {
   const bool rebuilt = Rebuild(*resident, files);
   engine::SetActive(*resident, false);
 
-  const bool tableBackedUp = os.CopyFile(files.table, files.tableBackup);
-  if (!tableBackedUp) os.ShowMessage(std::string(host::kBackupTableFailed));
-  bool memoBackedUp = true;
-  if (files.HasMemo()) {
-    memoBackedUp = os.CopyFile(files.memo, files.memoBackup);
+  // A copy that lost anything replaces nothing, and leaves the backups of an
+  // earlier run alone too: they may be the only good copy left.
+  bool tableBackedUp = false;
+  bool memoBackedUp = false;
+  if (rebuilt) {
+    tableBackedUp = os.CopyFile(files.table, files.tableBackup);
+    if (!tableBackedUp) os.ShowMessage(std::string(host::kBackupTableFailed));
+    memoBackedUp = !files.HasMemo() || os.CopyFile(files.memo, files.memoBackup);
     if (!memoBackedUp) os.ShowMessage(std::string(host::kBackupMemoFailed));
   }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/format.h"
+#include "support/field_names.h"
 #include "support/file_names.h"
 #include "support/text.h"
 
@@ -47,7 +48,7 @@ ParsedField ParseDefinition(const std::string& line, size_t index) {
     generated = "FIELD" + std::to_string(index);
     name = generated;
   }
-  f.name = support::UpperAscii(support::Trim(name)).substr(0, 10);
+  f.name = support::NewFieldName(name);
 
   std::string def = support::Trim(definition) + " ";
   const char letter = support::UpperAscii(def.substr(0, 1))[0];
@@ -86,16 +87,9 @@ DescriptorBytes Descriptor(const ParsedField& f, uint32_t offset) {
   return EncodeDescriptor(desc);
 }
 
-std::array<uint8_t, 3> Today() {
-  platform::LocalDate today = platform::Current().Today();
-  return {static_cast<uint8_t>(today.year % 100), static_cast<uint8_t>(today.month),
-          static_cast<uint8_t>(today.day)};
-}
-
 bool CreateMemoFile(const std::string& tableName) {
-  std::string memoName = tableName;
-  // Without a "dbf" to replace, the memo name would be the table file itself.
-  if (!support::ReplaceInFileName(memoName, "dbf", "dbt")) return false;
+  const std::string memoName = support::MemoFileName(tableName);
+  if (memoName.empty()) return false;
   auto memo = platform::Current().Open(memoName, platform::OpenMode::kCreateExclusive);
   const uint8_t nextFreeBlock[4] = {1, 0, 0, 0};
   return memo != nullptr && WriteAt(memo.get(), 0, nextFreeBlock, sizeof nextFreeBlock);
@@ -103,7 +97,7 @@ bool CreateMemoFile(const std::string& tableName) {
 
 }  // namespace
 
-bool CreateTable(DbfTable&, const std::string& fileName, const FieldDefs& defs) {
+bool CreateTable(DbfTable& table, const std::string& fileName, const FieldDefs& defs) {
   const size_t count = std::min<size_t>(defs.size(), kMaxFields);
   std::vector<ParsedField> fields;
   uint8_t version = kPlainVersion;
@@ -112,6 +106,11 @@ bool CreateTable(DbfTable&, const std::string& fileName, const FieldDefs& defs) 
     fields.push_back(ParseDefinition(defs[i], i));
     sum += fields.back().width;
     if (fields.back().type == 'M') version = kMemoVersion;
+    // A field no lookup could ever find could never be set or read by name.
+    if (!support::IsFindableName(fields.back().name)) {
+      RecordError(table, EngineError::kFieldName, static_cast<int64_t>(i + 1));
+      return false;
+    }
   }
   // A record the engine could not hold in its buffer could never be read.
   if (sum + 1 > kRecordBufferSize) return false;
@@ -119,7 +118,7 @@ bool CreateTable(DbfTable&, const std::string& fileName, const FieldDefs& defs) 
   auto file = platform::Current().Open(fileName, platform::OpenMode::kCreateExclusive);
   if (file == nullptr) return false;
   DbfHeader header;
-  header.lastUpdate = Today();
+  header.lastUpdate = TodayStamp();
   bool ok = WriteAt(file.get(), 0, EncodeHeader(header).data(), kHeaderSize);
 
   uint32_t offset = 0;
@@ -144,9 +143,7 @@ bool GetFieldDefs(DbfTable& table, FieldDefs& defs) {
   defs.clear();
   for (int32_t k = 1; k <= table.fieldCount; ++k) {
     const DbfFieldDesc& f = table.fields[static_cast<size_t>(k)];
-    const auto* nul = std::find(f.name.begin(), f.name.end(), uint8_t{0});
-    if (nul == f.name.end() || nul == f.name.begin()) nul = f.name.begin() + 10;
-    defs.push_back(std::string(f.name.begin(), nul) + "=" + static_cast<char>(f.type) +
+    defs.push_back(support::ListedFieldName(f.name) + "=" + static_cast<char>(f.type) +
                    std::to_string(f.width) + "," + std::to_string(f.decimals));
   }
   return true;

@@ -16,8 +16,10 @@ using FieldDefs = std::vector<std::string>;
 // Writes an empty table file (replacing any file of that name) and, when a
 // field is a memo field, its empty memo file beside it. False when a file
 // could not be created or written, when the record would not fit the record
-// buffer (nothing is created then), or when the memo file's name cannot be
-// derived from the table's (the table is created, no memo file).
+// buffer, or when a field's name could never be found by a lookup (empty, or
+// with a blank inside: error 6 with the field's number is recorded); nothing
+// is created then. Also false when the memo file's name cannot be derived
+// from the table's (the table is created, no memo file).
 bool CreateTable(DbfTable& table, const std::string& fileName, const FieldDefs& defs);
 
 // One definition per field of the open table; false (list untouched) when

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "support/field_names.h"
 #include "support/text.h"
 
 namespace quillon::engine {
@@ -15,31 +16,23 @@ const DbfFieldDesc& Desc(const DbfTable& t, int32_t field) {
   return t.fields[static_cast<size_t>(field)];
 }
 
-// The part of the record buffer a field covers, cut at the buffer's end.
-std::pair<size_t, size_t> FieldSpan(const DbfFieldDesc& desc) {
-  const size_t begin = std::min<size_t>(desc.offset - 1u, kRecordBufferSize);
-  const size_t end = std::min<size_t>(begin + desc.width, kRecordBufferSize);
-  return {begin, end - begin};
+int32_t FindListedName(const DbfTable& t, std::string_view wanted) {
+  for (int32_t i = 1; i <= t.fieldCount; ++i) {
+    if (support::ListedFieldName(Desc(t, i).name) == wanted) return i;
+  }
+  return 0;
 }
 
 }  // namespace
 
 int32_t FieldIndex(const DbfTable& t, std::string_view name) {
   if (name.empty()) return 0;
-  std::string wanted = static_cast<unsigned char>(name[0]) >= 0x61 ? support::UpperAscii(name)
-                                                                   : std::string(name);
-  size_t blank = wanted.find(' ', 1);
-  if (blank != std::string::npos) wanted.resize(blank);
-  for (int32_t i = 1; i <= t.fieldCount; ++i) {
-    const auto& stored = Desc(t, i).name;
-    const auto* end = std::find(stored.begin(), stored.end(), uint8_t{0});
-    if (end == stored.end()) continue;  // no NUL: the name reads as empty
-    const size_t length = static_cast<size_t>(end - stored.begin());
-    if (length == wanted.size() && std::memcmp(stored.data(), wanted.data(), length) == 0) {
-      return i;
-    }
-  }
-  return 0;
+  const std::string wanted = support::LookupFieldName(name);
+  // A name is looked up whole first, so that a name another program stored
+  // with a blank inside can be found by the text it is listed with.
+  if (const int32_t whole = FindListedName(t, wanted); whole > 0) return whole;
+  const size_t blank = wanted.find(' ', 1);
+  return blank == std::string::npos ? 0 : FindListedName(t, wanted.substr(0, blank));
 }
 
 std::string FieldName(DbfTable& t, int32_t field) {
@@ -47,9 +40,7 @@ std::string FieldName(DbfTable& t, int32_t field) {
     RecordError(t, EngineError::kFieldName, field);
     return {};
   }
-  const auto& stored = Desc(t, field).name;
-  const auto* end = std::find(stored.begin(), stored.begin() + 10, uint8_t{0});
-  return std::string(stored.begin(), end);
+  return support::ListedFieldName(Desc(t, field).name);
 }
 
 uint8_t FieldTypeCode(DbfTable& t, int32_t field) {
@@ -79,8 +70,8 @@ std::string FieldText(DbfTable& t, int32_t field) {
 
 std::span<uint8_t> FieldBytes(DbfTable& t, int32_t field) {
   if (!IsValidField(t, field)) return {};
-  auto [begin, length] = FieldSpan(Desc(t, field));
-  return std::span<uint8_t>(t.recordBuffer).subspan(begin, length);
+  const FieldSpan span = SpanOf(t, Desc(t, field));
+  return std::span<uint8_t>(t.recordBuffer).subspan(span.begin, span.length);
 }
 
 std::string AlignRight(std::string_view text, size_t width) {
@@ -100,6 +91,13 @@ void PutFieldByNumber(DbfTable& t, int32_t field, std::string_view value) {
   }
   const DbfFieldDesc& desc = Desc(t, field);
   const bool right = desc.type == 'N' || desc.type == 'M';
+  // A number cut on the left would be another number: it is refused and the
+  // field keeps its value. Leading blanks may go.
+  if (right && value.size() > desc.width &&
+      !std::all_of(value.begin(), value.end() - desc.width, support::IsBlankByte)) {
+    RecordError(t, EngineError::kFieldSize, field);
+    return;
+  }
   const std::string fitted = right ? AlignRight(value, desc.width) : AlignLeft(value, desc.width);
   if (desc.type == 'N' && desc.decimals > 0) {
     // The point belongs at position width - decimals. A field with no room

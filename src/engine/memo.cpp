@@ -36,6 +36,12 @@ Layout LayoutOf(const DbfTable& t) {
 // others keep it as decimal text.
 bool HasBinaryPointers(const DbfTable& t) { return t.header.version == 0x30; }
 
+// The field types whose fields hold a block number where pointers are binary.
+bool HoldsBinaryPointer(const DbfTable& t, int32_t field) {
+  const uint8_t type = t.fields[static_cast<size_t>(field)].type;
+  return HasBinaryPointers(t) && (type == 'M' || type == 'G' || type == 'P');
+}
+
 uint32_t LoadU32BigEndian(const uint8_t* p) {
   return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
 }
@@ -123,13 +129,12 @@ bool ReadFixed(DbfTable& t, int32_t field, std::string& text) {
   }
 }
 
-// The sized layout's block size, from the file's header; nothing when the
-// header cannot be read or names a block size of 0.
-std::optional<uint64_t> SizedBlockSize(platform::File* file) {
-  std::array<uint8_t, 8> head{};
-  size_t got = 0;
-  if (!ReadAt(file, 0, head.data(), head.size(), &got) || got != head.size()) return std::nullopt;
-  const uint32_t size = LoadU32BigEndian(&head[4]);
+// The sized layout's block size: the 16-bit number in header bytes 6 and 7.
+// Bytes 4 and 5 are not part of it (some writers leave other values there),
+// so no header can name a block size that makes one memo gigabytes apart
+// from the next. Nothing when the size is 0.
+std::optional<uint64_t> SizedBlockSize(const std::array<uint8_t, 8>& head) {
+  const uint64_t size = uint64_t{head[6]} << 8 | head[7];
   if (size == 0) return std::nullopt;
   return size;
 }
@@ -142,11 +147,15 @@ bool ReadSized(DbfTable& t, int32_t field, std::string& text) {
   const uint64_t block = BlockNumber(t, field);
   if (block == 0) return true;
   platform::File* file = t.memoFile.get();
-  const std::optional<uint64_t> blockSize = SizedBlockSize(file);
+  std::array<uint8_t, 8> fileHead{};
+  size_t got = 0;
+  if (!ReadAt(file, 0, fileHead.data(), fileHead.size(), &got) || got != fileHead.size()) {
+    return false;
+  }
+  const std::optional<uint64_t> blockSize = SizedBlockSize(fileHead);
   if (!blockSize) return false;
   const uint64_t start = block * *blockSize;
   std::array<uint8_t, kSizedMemoHeader> head{};
-  size_t got = 0;
   uint64_t size = 0;
   if (!ReadAt(file, start, head.data(), head.size(), &got) || got != head.size() ||
       !file->Size(&size)) {
@@ -232,15 +241,15 @@ std::optional<uint64_t> StoreSized(DbfTable& t, int32_t field, std::string_view 
       before.headLength != before.head.size()) {
     return std::nullopt;
   }
-  const uint64_t blockSize = LoadU32BigEndian(&before.head[4]);
-  if (blockSize == 0) return std::nullopt;
-  const std::optional<SizedPlace> place = PlaceSized(t, field, blockSize, before.size, text.size());
+  const std::optional<uint64_t> blockSize = SizedBlockSize(before.head);
+  if (!blockSize) return std::nullopt;
+  const std::optional<SizedPlace> place = PlaceSized(t, field, *blockSize, before.size, text.size());
   if (!place) return std::nullopt;
 
   std::array<uint8_t, kSizedMemoHeader> memoHead{};
   StoreU32BigEndian(&memoHead[0], kTextBlockType);
   StoreU32BigEndian(&memoHead[4], static_cast<uint32_t>(text.size()));
-  const uint64_t start = place->block * blockSize;
+  const uint64_t start = place->block * *blockSize;
   std::string overwritten;
   bool written = false;
   if (place->inPlace) {
@@ -256,7 +265,7 @@ std::optional<uint64_t> StoreSized(DbfTable& t, int32_t field, std::string_view 
   }
   std::array<uint8_t, 4> head{};
   StoreU32BigEndian(head.data(), static_cast<uint32_t>(place->nextFree));
-  if (written && SetLength(file, place->nextFree * blockSize) &&
+  if (written && SetLength(file, place->nextFree * *blockSize) &&
       WriteAt(file, 0, head.data(), head.size())) {
     return place->block;
   }
@@ -282,12 +291,13 @@ void MemoText(DbfTable& t, int32_t field, std::string& text) {
 
 void SetMemoText(DbfTable& t, int32_t field, std::string_view text) {
   const Layout layout = LayoutOf(t);
-  if (t.memoFile == nullptr || layout == Layout::kNone) return;
   std::optional<uint64_t> block;
   // A record that cannot be written (the buffer stands in for it) gets no
   // memo: for the sized layout its old pointer would even name another
-  // record's memo to rewrite.
-  if (field >= 1 && field <= t.fieldCount && !t.bufferIsStandIn) {
+  // record's memo to rewrite. Without a memo file the text cannot be kept,
+  // which is a failure the caller must hear of.
+  if (field >= 1 && field <= t.fieldCount && !t.bufferIsStandIn && !t.readOnly &&
+      t.memoFile != nullptr && layout != Layout::kNone) {
     try {
       block = layout == Layout::kFixed ? AppendFixed(t, field, text) : StoreSized(t, field, text);
     } catch (...) {
@@ -302,6 +312,19 @@ void SetMemoText(DbfTable& t, int32_t field, std::string_view text) {
   // The sized layout writes the record at once; the fixed one leaves it to
   // the next post.
   if (layout == Layout::kSized) PostRecord(t);
+}
+
+bool HasMemoPointer(DbfTable& t, int32_t field) {
+  if (field < 1 || field > t.fieldCount) return false;
+  const bool pointsIntoMemo = FieldTypeCode(t, field) == kMemoField || HoldsBinaryPointer(t, field);
+  return pointsIntoMemo && BlockNumber(t, field) != 0;
+}
+
+void MarkNoMemos(DbfTable& t) {
+  for (int32_t field = 1; field <= t.fieldCount; ++field) {
+    std::span<uint8_t> bytes = FieldBytes(t, field);
+    if (HoldsBinaryPointer(t, field) && bytes.size() >= 4) std::fill_n(bytes.begin(), 4, 0);
+  }
 }
 
 }  // namespace quillon::engine

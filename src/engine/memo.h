@@ -18,8 +18,20 @@ namespace quillon::engine {
 // for a version with no memo layout, `text` is left untouched.
 void MemoText(DbfTable& table, int32_t field, std::string& text);
 // Stores the text as the field's memo and puts its block number into the
-// field. Without a memo file, or for a version with no memo layout, nothing
-// happens.
+// field. Without a memo file, for a version with no memo layout, or on a
+// table that is not written, nothing is stored and error 15 is recorded.
+// One write grows the memo file by its text and the padding to block
+// boundaries before and after it, never more.
 void SetMemoText(DbfTable& table, int32_t field, std::string_view text);
+
+// Whether the field of the current record points into the memo file (a memo
+// field, or a field kept as a binary block number, holding a block number
+// other than 0), whether or not a memo file is open to read it.
+bool HasMemoPointer(DbfTable& table, int32_t field);
+
+// Puts "no memo" into the binary memo pointers of a fresh blank record: four
+// zero bytes, as other programs expect, rather than four blanks, which they
+// read as a block far beyond the file.
+void MarkNoMemos(DbfTable& table);
 
 }  // namespace quillon::engine

@@ -1,7 +1,10 @@
 #include "engine/records.h"
 
+#include <algorithm>
 #include <limits>
-#include <vector>
+
+#include "engine/journal.h"
+#include "engine/memo.h"
 
 namespace quillon::engine {
 
@@ -39,33 +42,46 @@ struct PackScan {
   uint64_t read = 0;   // the first record not dealt with
   uint32_t kept = 0;
   uint32_t examined = 0;
-  bool dropped = false;
-  bool complete = true;  // false when a read or a move failed
+  uint32_t firstDeleted = 0;  // 0: no record is flagged
+  bool complete = true;       // false when a read or a move failed
 };
 
-// Moves every live record down over the deleted ones, in one pass, using the
-// record buffer as the work area. Stops at the first read or write that
-// fails, with that record still in its old place; a record the file ends
-// inside is kept whole, its missing bytes blank, and the records the file
-// does not reach at all are not records.
-PackScan MoveLiveRecordsDown(DbfTable& t) {
-  const size_t length = t.header.recordLength;
+// Reads the records in order up to the first one flagged deleted. Nothing
+// is written.
+PackScan FindFirstDeleted(DbfTable& t) {
   PackScan scan;
-  scan.write = scan.read = t.header.headerLength;
+  scan.read = t.header.headerLength;
   for (uint32_t i = 1; i <= t.header.recordCount; ++i) {
-    size_t got = 0;
-    if (!ReadAt(t.dbfFile.get(), scan.read, t.recordBuffer.data(), length, &got)) {
+    if (!ReadRecordBytes(t, scan.read)) {
       scan.complete = false;
       return scan;
     }
-    if (got == 0) return scan;
-    BlankBuffer(t, got);
     if (t.recordBuffer[0] == kDeletedFlag) {
-      scan.dropped = true;
-    } else {
-      if (scan.dropped && !WriteAt(t.dbfFile.get(), scan.write, t.recordBuffer.data(), length)) {
+      scan.firstDeleted = i;
+      return scan;
+    }
+    scan.read += t.header.recordLength;
+    scan.examined = i;
+    ++scan.kept;
+  }
+  return scan;
+}
+
+// Moves every live record from the first deleted one on down over the
+// deleted ones, in one pass, using the record buffer as the work area.
+// Stops at the first read or write that fails.
+void MoveLiveRecordsDown(DbfTable& t, PackScan& scan) {
+  const size_t length = t.header.recordLength;
+  scan.write = scan.read;
+  for (uint32_t i = scan.firstDeleted; i <= t.header.recordCount; ++i) {
+    if (!ReadRecordBytes(t, scan.read)) {
+      scan.complete = false;
+      return;
+    }
+    if (t.recordBuffer[0] != kDeletedFlag) {
+      if (!WriteAt(t.dbfFile.get(), scan.write, t.recordBuffer.data(), length)) {
         scan.complete = false;
-        return scan;
+        return;
       }
       scan.write += length;
       ++scan.kept;
@@ -73,21 +89,30 @@ PackScan MoveLiveRecordsDown(DbfTable& t) {
     scan.read += length;
     scan.examined = i;
   }
-  return scan;
 }
 
-// Overwrites the record places from `from` up to `to` with blank records
-// flagged deleted. Left behind by a pack, those places hold copies of records
-// already moved down and records meant to go: as deleted blanks they keep the
-// table consistent under its old record count, and no record is there twice.
-// The record buffer keeps the last record the pack read.
-void RetirePlaces(DbfTable& t, uint64_t from, uint64_t to) {
-  const size_t length = t.header.recordLength;
-  std::vector<uint8_t> retired(length, kLiveFlag);
-  retired[0] = kDeletedFlag;
-  for (uint64_t at = from; at < to; at += length) {
-    WriteAt(t.dbfFile.get(), at, retired.data(), length);
+// Moves the records down under the protection of the journal, then writes
+// the new count and cuts the file after the last record kept (readers that
+// go by the file's length would show the removed records again). Whatever
+// fails, the file is put back as it was; when even that fails, the journal
+// stays for the next open and nothing more is written meanwhile.
+bool RemoveDeleted(DbfTable& t, PackScan& scan) {
+  const uint64_t from = RecordOffset(t, scan.firstDeleted);
+  if (!SaveForUndo(*t.dbfFile, t.fileName, kHeaderSize, from)) return false;
+  MoveLiveRecordsDown(t, scan);
+  DbfHeader packed = t.header;
+  packed.recordCount = scan.kept;
+  const DbfHeader before = t.header;
+  t.header = packed;
+  StampDate(t);
+  if (scan.complete && WriteHeader(t) && SetLength(t.dbfFile.get(), scan.write) &&
+      CommitChange(*t.dbfFile, t.fileName)) {
+    t.headerModified = true;
+    return true;
   }
+  t.header = before;
+  if (!UndoChange(*t.dbfFile, t.fileName)) t.readOnly = true;
+  return false;
 }
 
 }  // namespace
@@ -97,7 +122,7 @@ bool AppendBlank(DbfTable& t) {
   // The buffer is about to become the new record: a change still pending in
   // it would be lost.
   if (t.autoPost) PostRecord(t);
-  if (t.header.recordCount == std::numeric_limits<uint32_t>::max()) {
+  if (t.readOnly || t.header.recordCount == std::numeric_limits<uint32_t>::max()) {
     RecordError(t, EngineError::kAppendBlank, int64_t{t.header.recordCount} + 1);
     return false;
   }
@@ -106,6 +131,7 @@ bool AppendBlank(DbfTable& t) {
   t.header.recordCount = added;
   t.currentRecord = added;
   BlankBuffer(t, 0);
+  MarkNoMemos(t);
   t.bufferIsStandIn = false;
   t.recordModified = true;
   // A record that did not reach the file is not appended: counting it would
@@ -116,6 +142,36 @@ bool AppendBlank(DbfTable& t) {
   }
   t.headerModified = true;
   return true;
+}
+
+bool BeginAppend(DbfTable& t) {
+  if (!t.isOpen || t.readOnly) return AppendBlank(t);
+  uint64_t size = 0;
+  const uint64_t end = RecordOffset(t, t.header.recordCount + 1);
+  if (!t.dbfFile->Size(&size) ||
+      !SaveForUndo(*t.dbfFile, t.fileName, kHeaderSize, std::min(end, size))) {
+    RecordError(t, EngineError::kAppendBlank, int64_t{t.header.recordCount} + 1);
+    return false;
+  }
+  if (AppendBlank(t)) return true;
+  if (!UndoChange(*t.dbfFile, t.fileName)) t.readOnly = true;
+  return false;
+}
+
+bool EndAppend(DbfTable& t) {
+  if (!t.isOpen || t.readOnly) return false;
+  // Written whole once more, so that a post that failed on the way cannot
+  // leave part of the record behind.
+  const uint32_t added = t.header.recordCount;
+  if (t.currentRecord == added && WriteRecord(t)) {
+    if (!CommitChange(*t.dbfFile, t.fileName)) t.readOnly = true;
+    return true;
+  }
+  t.header.recordCount = added - 1;
+  t.bufferIsStandIn = true;
+  if (!UndoChange(*t.dbfFile, t.fileName)) t.readOnly = true;
+  RecordError(t, EngineError::kAppendBlank, added);
+  return false;
 }
 
 void MarkDeleted(DbfTable& t, bool deleted) {
@@ -130,26 +186,19 @@ void Pack(DbfTable& t) {
   // The buffer is the pack's work area: a change still pending in it is
   // written first rather than lost.
   if (t.autoPost) PostRecord(t);
-  const uint32_t before = t.header.recordCount;
-  const PackScan scan = MoveLiveRecordsDown(t);
-  if (scan.dropped) {
-    t.headerModified = true;
-    RetirePlaces(t, scan.write, scan.read);
-  }
-  if (!scan.complete) {
-    RecordError(t, EngineError::kWriteRecord, scan.examined);
+  PackScan scan;
+  if (t.readOnly) {
+    scan.complete = false;
   } else {
-    t.header.recordCount = scan.kept;
-    StampDate(t);
-    if (!WriteHeader(t)) {
-      t.header.recordCount = before;
-      RecordError(t, EngineError::kWriteRecord, scan.examined);
-    } else if (scan.dropped) {
-      // Readers that go by the file's length would show the removed records
-      // again.
-      SetLength(t.dbfFile.get(), scan.write);
-    }
+    scan = FindFirstDeleted(t);
   }
+  if (scan.complete && scan.firstDeleted == 0) {
+    StampDate(t);
+    scan.complete = WriteHeader(t);
+  } else if (scan.complete) {
+    scan.complete = RemoveDeleted(t, scan);
+  }
+  if (!scan.complete) RecordError(t, EngineError::kWriteRecord, scan.examined);
   // The buffer still holds the last record read, which is no longer record
   // currentRecord: it is never written back.
   t.currentRecord = 0;

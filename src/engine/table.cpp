@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/journal.h"
 #include "support/text.h"
 
 namespace quillon::engine {
@@ -10,10 +11,25 @@ namespace {
 
 using platform::OpenMode;
 
+// Opens a file for reading and writing or, when that is refused (a
+// read-only file, folder or share, or another program reading it), for
+// reading only. A file another program writes stays closed either way.
+std::unique_ptr<platform::File> OpenForUse(const std::string& path, bool* readOnly) {
+  auto& os = platform::Current();
+  auto file = os.Open(path, OpenMode::kReadWriteShareRead);
+  *readOnly = file == nullptr;
+  if (file == nullptr) file = os.Open(path, OpenMode::kReadOnlyShareRead);
+  return file;
+}
+
 // Reads the header and the descriptors. False when the structure cannot be
 // held safely: the header is incomplete, the descriptor list has no end
 // within the file or more entries than the engine holds, a record is empty or
 // larger than the record buffer, or records would overlap the descriptors.
+// Field widths that do not add up to the record length leave the table
+// readable but never written: an edit would land in a neighbouring field or
+// record. A header that claims more records than the file holds gets the
+// number the file holds.
 bool ReadStructure(DbfTable& t) {
   HeaderBytes header_bytes{};
   size_t got = 0;
@@ -36,6 +52,10 @@ bool ReadStructure(DbfTable& t) {
     return false;
   }
 
+  uint64_t size = 0;
+  if (!t.dbfFile->Size(&size)) return false;
+  t.header.recordCount = std::min(t.header.recordCount, RecordsHeld(t.header, size));
+
   t.fieldCount = count;
   uint32_t position = 2;
   for (int i = 1; i <= count; ++i) {
@@ -55,6 +75,7 @@ bool ReadStructure(DbfTable& t) {
       if (c >= 'a' && c <= 'z') c = static_cast<uint8_t>(c - 'a' + 'A');
     }
   }
+  if (position - 1 != record_length) t.readOnly = true;
   t.currentRecord = 1;
   ReadRecord(t);
   return true;
@@ -90,14 +111,16 @@ void SetActive(DbfTable& t, bool active) {
     RecordError(t, EngineError::kFileNotExist, t.fileName);
     return;
   }
-  t.dbfFile = os.Open(t.fileName, OpenMode::kReadWriteShareRead);
+  t.dbfFile = OpenForUse(t.fileName, &t.readOnly);
   t.isOpen = t.dbfFile != nullptr;
   t.headerModified = false;
-  // A file held by another program, or one whose structure cannot be held
-  // safely, is left closed: no later operation reads records of an unknown
-  // size into the buffer or writes anything into it. Nothing of the table
-  // opened before stays visible either.
-  if (!t.isOpen || !ReadStructure(t)) {
+  // A file held by another program, one a journal shows half changed and
+  // that cannot be put back, or one whose structure cannot be held safely,
+  // is left closed: no later operation reads records of an unknown size
+  // into the buffer or writes anything into it. Nothing of the table opened
+  // before stays visible either.
+  if (!t.isOpen || RecoverFile(*t.dbfFile, t.fileName) == Recovery::kFailed ||
+      !ReadStructure(t)) {
     RecordError(t, EngineError::kHeader, "32");
     t.dbfFile.reset();
     t.isOpen = false;
@@ -107,10 +130,13 @@ void SetActive(DbfTable& t, bool active) {
     return;
   }
   // A memo file that is the table file itself is never used as one: memo
-  // writes would overwrite the table.
+  // writes would overwrite the table. The memo file of a table that is not
+  // written is only read.
   if (!t.memoFileName.empty() && t.memoFileName != t.fileName &&
       os.IsExistingFile(t.memoFileName)) {
-    t.memoFile = os.Open(t.memoFileName, OpenMode::kReadWriteShareRead);
+    bool memoReadOnly = false;
+    t.memoFile = t.readOnly ? os.Open(t.memoFileName, OpenMode::kReadOnlyShareRead)
+                            : OpenForUse(t.memoFileName, &memoReadOnly);
   }
 }
 
@@ -144,20 +170,40 @@ uint64_t RecordOffset(const DbfTable& t, uint32_t record) {
   return uint64_t{t.header.headerLength} + uint64_t{record - 1} * t.header.recordLength;
 }
 
+uint32_t RecordsHeld(const DbfHeader& h, uint64_t fileSize) {
+  if (h.recordLength == 0 || fileSize <= h.headerLength) return 0;
+  const uint64_t bytes = fileSize - h.headerLength;
+  const uint64_t held = bytes / h.recordLength + (bytes % h.recordLength > 1 ? 1 : 0);
+  return static_cast<uint32_t>(std::min<uint64_t>(held, UINT32_MAX));
+}
+
+FieldSpan SpanOf(const DbfTable& t, const DbfFieldDesc& field) {
+  const size_t end_of_record = std::min<size_t>(t.header.recordLength, kRecordBufferSize);
+  const size_t begin = std::min<size_t>(field.offset - 1u, end_of_record);
+  const size_t end = std::min<size_t>(begin + field.width, end_of_record);
+  return {begin, end - begin};
+}
+
 void BlankBuffer(DbfTable& t, size_t from) {
   const size_t end = std::min<size_t>(t.header.recordLength, kRecordBufferSize);
   for (size_t i = from; i < end; ++i) t.recordBuffer[i] = kLiveFlag;
 }
 
+bool ReadRecordBytes(DbfTable& t, uint64_t offset) {
+  size_t got = 0;
+  if (!ReadAt(t.dbfFile.get(), offset, t.recordBuffer.data(), t.header.recordLength, &got)) {
+    return false;
+  }
+  // The missing bytes read as blanks rather than as another record's
+  // leftovers.
+  BlankBuffer(t, got);
+  return true;
+}
+
 void ReadRecord(DbfTable& t) {
   const uint32_t n = t.currentRecord;
-  const size_t length = t.header.recordLength;
   if (n >= 1 && n <= t.header.recordCount) {
-    size_t got = 0;
-    if (ReadAt(t.dbfFile.get(), RecordOffset(t, n), t.recordBuffer.data(), length, &got)) {
-      // A file cut short inside this record: the missing bytes read as
-      // blanks rather than as another record's leftovers.
-      BlankBuffer(t, got);
+    if (ReadRecordBytes(t, RecordOffset(t, n))) {
       t.bufferIsStandIn = false;
     } else {
       RecordError(t, EngineError::kReadRecord, static_cast<int32_t>(n));
@@ -179,7 +225,7 @@ bool WriteRecord(DbfTable& t) {
   bool written = false;
   if (n == 0 || n > t.header.recordCount) {
     RecordError(t, EngineError::kWriteOutOfRange, static_cast<int32_t>(n));
-  } else if (t.bufferIsStandIn ||
+  } else if (t.bufferIsStandIn || t.readOnly ||
              !WriteAt(t.dbfFile.get(), RecordOffset(t, n), t.recordBuffer.data(),
                       t.header.recordLength)) {
     RecordError(t, EngineError::kWriteRecord, static_cast<int32_t>(n));
@@ -195,13 +241,16 @@ void PostRecord(DbfTable& t) {
   if (t.recordModified) WriteRecord(t);
 }
 
-void StampDate(DbfTable& t) {
-  platform::LocalDate today = platform::Current().Today();
-  t.header.lastUpdate = {static_cast<uint8_t>(today.year % 100), static_cast<uint8_t>(today.month),
-                         static_cast<uint8_t>(today.day)};
+std::array<uint8_t, 3> TodayStamp() {
+  const platform::LocalDate today = platform::Current().Today();
+  return {static_cast<uint8_t>(today.year % 100), static_cast<uint8_t>(today.month),
+          static_cast<uint8_t>(today.day)};
 }
 
+void StampDate(DbfTable& t) { t.header.lastUpdate = TodayStamp(); }
+
 bool WriteHeader(DbfTable& t) {
+  if (t.readOnly) return false;
   HeaderBytes bytes = EncodeHeader(t.header);
   return WriteAt(t.dbfFile.get(), 0, bytes.data(), bytes.size());
 }

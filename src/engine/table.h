@@ -52,6 +52,10 @@ struct DbfTable {
   // The buffer holds blanks or the leftovers of a failed read rather than
   // record currentRecord: writing it back would destroy that record.
   bool bufferIsStandIn = false;
+  // Nothing may be written into the table: it could only be opened for
+  // reading, its field widths do not add up to its record length, or a
+  // change could not be finished cleanly (the next open puts it right).
+  bool readOnly = false;
 };
 
 std::unique_ptr<DbfTable> NewDbfTable(std::string fileName, std::string memoFileName,
@@ -59,7 +63,8 @@ std::unique_ptr<DbfTable> NewDbfTable(std::string fileName, std::string memoFile
 
 // true opens the table named by fileName (with its memo file when
 // memoFileName names an existing file); false writes back what is pending
-// and closes it.
+// and closes it. A table that cannot be written is opened for reading, and
+// a change that an earlier run left unfinished is undone first.
 void SetActive(DbfTable& table, bool active);
 
 void RecordError(DbfTable& table, EngineError code, std::string_view detail);
@@ -73,11 +78,17 @@ std::string TakeLastError(DbfTable& table);
 void ReadRecord(DbfTable& table);
 // Fills the record's bytes in the buffer with blanks from byte `from` on.
 void BlankBuffer(DbfTable& table, size_t from);
+// Reads a record's bytes at that offset into the buffer; bytes the file does
+// not hold (a file that ends inside its last record) read as blanks. False
+// when a call fails.
+bool ReadRecordBytes(DbfTable& table, uint64_t offset);
 // Writes the buffer as record currentRecord; false when it did not reach the
 // file.
 bool WriteRecord(DbfTable& table);
 // WriteRecord when the buffer was modified.
 void PostRecord(DbfTable& table);
+// Today's local date as a header stores it: year modulo 100, month, day.
+std::array<uint8_t, 3> TodayStamp();
 // Puts today's local date into the in-memory header.
 void StampDate(DbfTable& table);
 // Writes the in-memory header at offset 0; false when that fails.
@@ -88,6 +99,20 @@ bool AskPermission(const PermissionHook& hook, DbfTable& table);
 
 // Record k's offset in the table file, computed in 64 bits.
 uint64_t RecordOffset(const DbfTable& table, uint32_t record);
+
+// How many records a table file of `fileSize` bytes really holds: whole
+// records, and a last record the file ends inside (read with its missing
+// bytes blank). A single byte after the last whole record is an end-of-file
+// mark, not a record. A header never gets more records than this.
+uint32_t RecordsHeld(const DbfHeader& header, uint64_t fileSize);
+
+// The byte range of a field inside the record, cut at the record's end, so
+// that fields a damaged descriptor list puts past it read as empty.
+struct FieldSpan {
+  size_t begin = 0;
+  size_t length = 0;
+};
+FieldSpan SpanOf(const DbfTable& table, const DbfFieldDesc& field);
 
 // Positions a file and reads or writes there; false when there is no file or
 // a call fails. Reading reports how many bytes arrived.

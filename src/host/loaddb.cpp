@@ -24,8 +24,9 @@ void LoadTable() {
   }
   engine::SetActive(*table, false);
   table->fileName = slot;
-  const bool derived = support::ReplaceInFileName(slot, "dbf", "dbt");
-  table->memoFileName = derived && os.IsExistingFile(slot) ? slot : "";
+  const std::string memo = support::MemoFileName(slot);
+  if (!memo.empty()) slot = memo;
+  table->memoFileName = !memo.empty() && os.IsExistingFile(memo) ? memo : "";
   engine::SetActive(*table, true);
 }
 

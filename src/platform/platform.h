@@ -26,12 +26,16 @@ class File {
   virtual bool Size(uint64_t* size) = 0;
   // Makes the current position the end of the file (grows or cuts it).
   virtual bool SetEnd() = 0;
+  // Returns once everything written so far is on the disk, so that what is
+  // written next can rely on it surviving a crash.
+  virtual bool Flush() = 0;
 };
 
 enum class OpenMode {
   // An existing table or memo file: read and write, others may only read.
   kReadWriteShareRead,
-  // An existing text file to import: read only, others may only read.
+  // An existing file read only (a text to import, a table that cannot be
+  // written): others may only read.
   kReadOnlyShareRead,
   // A new table or memo file: created or replaced, for this caller alone.
   kCreateExclusive,

@@ -72,6 +72,8 @@ class PosixFile final : public File {
     return position >= 0 && ::ftruncate(fd_, position) == 0;
   }
 
+  bool Flush() override { return ::fsync(fd_) == 0; }
+
  private:
   int fd_;
 };
@@ -134,11 +136,20 @@ class PosixPlatform final : public Platform {
     return true;
   }
 
+  // Honours the locks as the Win32 copy honours sharing: the source must not
+  // be held by a writer, the target must not be held at all, and nothing is
+  // cut before the target's lock is taken. The copy is on the disk when this
+  // returns, so a backup it makes can be relied on.
   bool CopyFile(const std::string& from, const std::string& to) override {
     int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return false;
+    if (::flock(in, LOCK_SH | LOCK_NB) != 0) {
+      ::close(in);
+      return false;
+    }
     int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    bool ok = out >= 0 && !IsSameFile(in, out) && ::ftruncate(out, 0) == 0;
+    bool ok = out >= 0 && !IsSameFile(in, out) && ::flock(out, LOCK_EX | LOCK_NB) == 0 &&
+              ::ftruncate(out, 0) == 0;
     std::vector<char> chunk(1 << 16);
     while (ok) {
       ssize_t r = ::read(in, chunk.data(), chunk.size());
@@ -155,6 +166,7 @@ class PosixPlatform final : public Platform {
         if (ok) done += w;
       }
     }
+    if (ok) ok = ::fsync(out) == 0;
     if (out >= 0 && ::close(out) != 0) ok = false;
     ::close(in);
     return ok;

@@ -1,7 +1,7 @@
 // The Win32 implementation of the platform: kernel32 for files, the clock and
-// the temporary folder, user32 for case folding and message boxes. Texts are
-// passed to the ANSI ("A") calls as they are, so paths and messages stay in
-// the active code page (Windows-1251 on the machines this is built for).
+// the temporary folder, user32 for message boxes. Texts are passed to the
+// ANSI ("A") calls as they are, so paths and messages stay in the active
+// code page (Windows-1251 on the machines this is built for).
 // Nothing here throws, and no handle outlives the object that owns it.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <new>
 
+#include "platform/cp1251.h"
 #include "platform/platform.h"
 
 namespace quillon::platform {
@@ -75,6 +76,8 @@ class Win32File final : public File {
 
   bool SetEnd() override { return ::SetEndOfFile(handle_) != FALSE; }
 
+  bool Flush() override { return ::FlushFileBuffers(handle_) != FALSE; }
+
  private:
   // ReadFile and WriteFile count in DWORDs.
   static DWORD ChunkSize(size_t left) {
@@ -134,17 +137,24 @@ class Win32Platform final : public Platform {
   }
 
   // Windows refuses to copy a file onto itself (the source is open for
-  // reading, which the target's opening for writing collides with).
+  // reading, which the target's opening for writing collides with). The
+  // copy is flushed to the disk before this returns, so a backup it makes
+  // can be relied on.
   bool CopyFile(const std::string& from, const std::string& to) override {
-    return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+    if (::CopyFileA(from.c_str(), to.c_str(), FALSE) == FALSE) return false;
+    HANDLE copy = ::CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (copy == INVALID_HANDLE_VALUE) return false;
+    const bool flushed = ::FlushFileBuffers(copy) != FALSE;
+    ::CloseHandle(copy);
+    return flushed;
   }
 
   bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != FALSE; }
 
-  // Folds in the active code page, as the user's other programs do.
-  void LowerCase(std::string& text) override {
-    if (!text.empty()) ::CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-  }
+  // Every text the library handles is Windows-1251, whatever code page the
+  // machine runs in, so it folds Windows-1251 rather than the active page.
+  void LowerCase(std::string& text) override { LowerCp1251(text); }
 
   // No owner window (the host gives none), the system's default caption,
   // an OK button, no icon, brought to the front.

@@ -1,8 +1,29 @@
 #include "support/file_names.h"
 
+#include "platform/file_name_case.h"
 #include "support/text.h"
 
 namespace quillon::support {
+
+namespace {
+
+size_t FindInFileName(std::string_view path, std::string_view from) {
+  const size_t start = FileNameStart(path);
+  const size_t exact = path.find(from, start);
+  if (exact != std::string_view::npos) return exact;
+  return LowerAscii(path).find(LowerAscii(from), start);
+}
+
+// `to` with the letter case of the bytes it replaces, byte for byte.
+std::string InCaseOf(std::string_view replaced, std::string_view to) {
+  std::string out(to);
+  for (size_t i = 0; i < out.size() && i < replaced.size(); ++i) {
+    if (replaced[i] >= 'A' && replaced[i] <= 'Z') out[i] = UpperAscii(out.substr(i, 1))[0];
+  }
+  return out;
+}
+
+}  // namespace
 
 size_t FileNameStart(std::string_view path) {
   size_t last = path.find_last_of("/\\:");
@@ -10,21 +31,22 @@ size_t FileNameStart(std::string_view path) {
 }
 
 bool ReplaceInFileName(std::string& path, std::string_view from, std::string_view to) {
-  size_t at = path.find(from, FileNameStart(path));
+  const size_t at = FindInFileName(path, from);
   if (at == std::string::npos) return false;
-  path.replace(at, from.size(), to);
+  path.replace(at, from.size(), InCaseOf(std::string_view(path).substr(at, from.size()), to));
   return true;
 }
 
+std::string MemoFileName(std::string_view tablePath) {
+  std::string memo(tablePath);
+  return ReplaceInFileName(memo, "dbf", "dbt") ? memo : std::string();
+}
+
+std::string JournalName(std::string_view path) { return std::string(path) + ".undo"; }
+
 std::string BackupName(std::string path, std::string_view from, std::string_view to) {
-#if defined(_WIN32)
-  path = LowerAscii(path);
+  if (platform::kFileNamesIgnoreCase) path = LowerAscii(path);
   ReplaceInFileName(path, from, to);
-#else
-  const size_t start = FileNameStart(path);
-  const size_t at = LowerAscii(path).find(LowerAscii(from), start);
-  if (at != std::string::npos) path.replace(at, from.size(), to);
-#endif
   return path;
 }
 

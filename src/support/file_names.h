@@ -1,6 +1,8 @@
 // Deriving one file's name from another's (the memo file from the table file,
 // backups from both). The replacement is made in the file-name part only, so
-// a derived file always lies in the same folder as the file it comes from.
+// a derived file always lies in the same folder as the file it comes from,
+// and it keeps the letter case the user's names have: CLIENTS.DBF has the
+// memo file CLIENTS.DBT, clients.dbf has clients.dbt.
 #pragma once
 
 #include <string>
@@ -11,15 +13,24 @@ namespace quillon::support {
 // Offset of the file-name part: just after the last "/", "\" or ":".
 size_t FileNameStart(std::string_view path);
 
-// Replaces the first exact occurrence of `from` inside the file-name part.
-// False (path unchanged) when there is none.
+// Replaces the first exact occurrence of `from` (lower-case letters) inside
+// the file-name part; when there is none, the first occurrence in any
+// letter case, by `to` in that occurrence's case pattern. False (path
+// unchanged) when there is neither.
 bool ReplaceInFileName(std::string& path, std::string_view from, std::string_view to);
 
-// The name of a backup beside a file: the first "dbf" (or whatever `from`
-// is) of the file-name part replaced by `to`. Windows names ignore case, so
-// there the whole path is lower-cased first; elsewhere the path keeps its
-// case and `from` is found whatever its case. Without `from` the result is
-// the (lower-cased) path itself.
+// The memo file of a table: "dbf" replaced by "dbt" as above. Empty when
+// the file name holds no "dbf": a table is never its own memo file.
+std::string MemoFileName(std::string_view tablePath);
+
+// The journal that keeps a file's old bytes while a change rewrites it in
+// place: the file's own name with ".undo" added.
+std::string JournalName(std::string_view path);
+
+// The name of a backup beside a file: "dbf" (or whatever `from` is) replaced
+// by `to` as above. Where file names ignore case, the whole path is
+// lower-cased first. Without `from` the result is the (lower-cased) path
+// itself.
 std::string BackupName(std::string path, std::string_view from, std::string_view to);
 
 }  // namespace quillon::support

@@ -12,12 +12,14 @@ bool WildcardMatch(std::string_view text, std::string_view mask) {
   size_t star = std::string_view::npos;
   size_t resume = 0;
   while (t < text.size()) {
-    if (m < mask.size() && (mask[m] == '?' || mask[m] == text[t])) {
-      ++t;
-      ++m;
-    } else if (m < mask.size() && mask[m] == '*') {
+    // The mask's "*" is tested first: a "*" in the text is an ordinary byte
+    // and must not be taken as the mask's literal.
+    if (m < mask.size() && mask[m] == '*') {
       star = m++;
       resume = t;
+    } else if (m < mask.size() && (mask[m] == '?' || mask[m] == text[t])) {
+      ++t;
+      ++m;
     } else if (star != std::string_view::npos) {
       m = star + 1;
       t = ++resume;

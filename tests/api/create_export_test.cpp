@@ -74,6 +74,14 @@ TEST_F(CreateExportTest, AFailedCreationIsNeverOk) {
   EXPECT_FALSE(std::filesystem::exists(dir_.File("newbase.dbf")));
 }
 
+TEST_F(CreateExportTest, NamesThatCouldNeverBeFoundAreRefused) {
+  for (const char* defs : {"A=C1|MY NAME=C10", "A=C1|=C10", "A=C1|ABCDEFGHI JK=C10"}) {
+    SCOPED_TRACE(defs);
+    EXPECT_EQ(Make(defs), "Field name error: bad field number # 2");
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("newbase.dbf")));
+  }
+}
+
 TEST_F(CreateExportTest, WorksBeforeAnyTableIsLoaded) {
   EXPECT_EQ(Make(""), "OK!");
   EXPECT_EQ(dir_.Read("newbase.dbf").size(), 34u);

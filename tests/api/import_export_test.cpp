@@ -93,6 +93,16 @@ TEST_F(ImportExportTest, WithoutAMemoFileOnlyTheFirstPieceIsKept) {
   EXPECT_EQ(Imported(), std::vector<std::string>{"K//"});
 }
 
+TEST_F(ImportExportTest, PiecesForFieldsThatAreNotMemoFieldsArriveAsValues) {
+  TableBytes t;
+  t.version = 0x83;
+  t.fields = {{"KEY", 'C', 8}, {"CITY", 'C', 8}, {"NOTE", 'M', 10}};
+  dir_.Write("t.dbt", FixedMemoFile({}));
+  Load(dir_.Write("t.dbf", t.Build()));
+  Import("K1#Oslo#far north");
+  EXPECT_EQ(CallWithText(getdataotdo, "KEY|1|1#CITY|1|1#NOTE|1|1"), "K1|#Oslo|#far north|#");
+}
+
 TEST_F(ImportExportTest, AFailingAppendNeverOverwritesTheLastRecord) {
   LoadTable();
   const std::string table = dir_.File("t.dbf");

@@ -40,15 +40,16 @@ class PackExportTest : public HostSession {
     HostSession::TearDown();
   }
 
-  void LoadNotes(const std::string& name, bool with_memo) {
+  void LoadNotes(const std::string& name, bool with_memo, const std::string& tableExt = ".dbf",
+                 const std::string& memoExt = ".dbt") {
     TableBytes t;
     t.version = 0x83;
     t.fields = {{"NAME", 'C', 8}, {"NOTE", 'M', 10}};
     t.records = {"  lead  " + MemoPointer(2), "gone    " + MemoPointer(3), "none    "};
     t.flags = {' ', '*', ' '};
-    table_ = dir_.Write(name + ".dbf", t.Build());
-    memo_ = dir_.File(name + ".dbt");
-    if (with_memo) dir_.Write(name + ".dbt", FixedMemoFile({"unreferenced", " abc ", "second\r\n"}));
+    table_ = dir_.Write(name + tableExt, t.Build());
+    memo_ = dir_.File(name + memoExt);
+    if (with_memo) dir_.Write(name + memoExt, FixedMemoFile({"unreferenced", " abc ", "second\r\n"}));
     Load(table_);
     oldTable_ = ReadWholeFile(table_);
     if (with_memo) oldMemo_ = ReadWholeFile(memo_);
@@ -86,12 +87,53 @@ TEST_F(PackExportTest, RebuildsTheTableWithBackupsAndReopensIt) {
   EXPECT_FALSE(std::filesystem::exists(temp_ + "temp.dbt"));
 }
 
-TEST_F(PackExportTest, ATableWithoutMemoFileKeepsBlankMemos) {
+TEST_F(PackExportTest, MemoPointersWithoutAMemoFileAreNeverRebuiltAway) {
   LoadNotes("t", false);
-  EXPECT_EQ(Pack(), std::vector<std::string>{kPacked});
-  EXPECT_EQ(ReadWholeFile(dir_.File("t.baz")), oldTable_);
+  WriteWholeFile(dir_.File("t.baz"), "an earlier backup");
+  EXPECT_EQ(Pack(), (std::vector<std::string>{ReplaceFailed(temp_ + "temp.dbf", table_), kPacked}));
+  EXPECT_EQ(ReadWholeFile(table_), oldTable_);
+  EXPECT_EQ(ReadWholeFile(dir_.File("t.baz")), "an earlier backup");
   EXPECT_FALSE(std::filesystem::exists(dir_.File("t.mem")));
-  EXPECT_EQ(All(), "lead|gone|none|#|||#");
+}
+
+TEST_F(PackExportTest, ATableWithoutMemoFileOrPointersIsRebuilt) {
+  TableBytes t;
+  t.version = 0x83;
+  t.fields = {{"NAME", 'C', 8}, {"NOTE", 'M', 10}};
+  t.records = {"a", "b"};
+  table_ = dir_.Write("t.dbf", t.Build());
+  Load(table_);
+  EXPECT_EQ(Pack(), std::vector<std::string>{kPacked});
+  EXPECT_EQ(All(), "a|b|#||#");
+}
+
+// Each of these would come back from the copy different from what the read
+// exports show now: nothing is replaced, and no file changes at all.
+TEST_F(PackExportTest, ACopyThatWouldLoseAnythingReplacesNothing) {
+  struct Case {
+    const char* what;
+    uint8_t version;
+    FieldSpec field;
+    std::string value;
+  };
+  const Case cases[] = {
+      {"a number wider than the rebuilt field", 0x03, {"SUM", 'N', 20, 2}, "123456789012345678.50"},
+      {"a field type the rebuild turns into a narrower one", 0x03, {"F", 'F', 12}, "123456789.12"},
+      {"a binary memo pointer with no memo file", 0x30, {"NOTE", 'M', 4}, std::string("\x05\0\0\0", 4)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TableBytes t;
+    t.version = c.version;
+    t.fields = {{"NAME", 'C', 8}, c.field};
+    t.records = {"kept    " + c.value};
+    table_ = dir_.Write("t.dbf", t.Build());
+    Load(table_);
+    oldTable_ = ReadWholeFile(table_);
+    EXPECT_EQ(Pack(), (std::vector<std::string>{ReplaceFailed(temp_ + "temp.dbf", table_), kPacked}));
+    EXPECT_EQ(ReadWholeFile(table_), oldTable_);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("t.baz")));
+  }
 }
 
 TEST_F(PackExportTest, BackupNamesKeepTheFoldersAndTheCase) {
@@ -99,6 +141,12 @@ TEST_F(PackExportTest, BackupNamesKeepTheFoldersAndTheCase) {
   Pack();
   EXPECT_TRUE(std::filesystem::exists(dir_.File("Clients.baz")));
   EXPECT_TRUE(std::filesystem::exists(dir_.File("Clients.mem")));
+  // Upper-case names find their memo file and keep their case in the backups.
+  LoadNotes("CLIENTS", true, ".DBF", ".DBT");
+  EXPECT_EQ(Pack(), std::vector<std::string>{kPacked});
+  EXPECT_EQ(ReadWholeFile(dir_.File("CLIENTS.BAZ")), oldTable_);
+  EXPECT_EQ(ReadWholeFile(dir_.File("CLIENTS.MEM")), oldMemo_);
+  EXPECT_EQ(All(), "lead|gone|none|#abc|second||#");
 }
 
 TEST_F(PackExportTest, WithoutABackupNothingIsReplaced) {
@@ -120,7 +168,7 @@ TEST_F(PackExportTest, AFullDiskDuringTheRebuildLeavesTheOldFiles) {
   EXPECT_EQ(messages[0], ReplaceFailed(temp_ + "temp.dbf", table_));
   EXPECT_EQ(ReadWholeFile(table_), oldTable_);
   EXPECT_EQ(ReadWholeFile(memo_), oldMemo_);
-  EXPECT_EQ(ReadWholeFile(dir_.File("t.baz")), oldTable_);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("t.baz")));
 }
 
 TEST_F(PackExportTest, AFailedMemoReplacementPutsTheTableBack) {
@@ -135,9 +183,8 @@ TEST_F(PackExportTest, AFailedMemoReplacementPutsTheTableBack) {
 TEST_F(PackExportTest, ALeftoverTemporaryTableNeverReplacesTheTable) {
   std::filesystem::create_directories(temp_);
   WriteWholeFile(temp_ + "temp.dbf", "someone else's table");
-  // No table loaded: nothing can be rebuilt.
-  EXPECT_EQ(Pack(), (std::vector<std::string>{kTableBackupFailed, ReplaceFailed(temp_ + "temp.dbf", ""),
-                                              kPacked}));
+  // No table loaded: nothing can be rebuilt, so nothing is backed up either.
+  EXPECT_EQ(Pack(), (std::vector<std::string>{ReplaceFailed(temp_ + "temp.dbf", ""), kPacked}));
   LoadNotes("t", true);
   WriteWholeFile(temp_ + "temp.dbf", "someone else's table");
   EXPECT_EQ(Pack(), std::vector<std::string>{kPacked});

@@ -33,6 +33,13 @@ TEST_F(FieldsTest, NamesAreFoundByTheirCaseAndBlankRules) {
   EXPECT_EQ(FieldIndex(t, "Name"), 0);
   EXPECT_EQ(FieldIndex(t, " NAME"), 0);
   EXPECT_EQ(FieldIndex(t, "NAME extra"), 1);
+  // Another program's name with a blank inside is found by its listed text.
+  TableBytes foreign;
+  foreign.fields = {{"MY", 'C', 2}, {"MY NAME", 'C', 2}};
+  foreign.records = {"aabb"};
+  DbfTable& other = Open(foreign);
+  EXPECT_EQ(FieldIndex(other, "MY NAME"), 2);
+  EXPECT_EQ(FieldIndex(other, "MY OTHER"), 1);
   EXPECT_EQ(FieldIndex(t, "price"), 2);
   EXPECT_EQ(FieldIndex(t, ""), 0);
   EXPECT_EQ(t.lastErrorCode, 0);
@@ -44,8 +51,9 @@ TEST_F(FieldsTest, RepeatedAndUnterminatedNamesFollowTheDescriptors) {
   bytes.records = {"aabbcc"};
   DbfTable& t = Open(bytes);
   EXPECT_EQ(FieldIndex(t, "SAME"), 1);
+  // Found by the name it is listed with, never by bytes it does not list.
   EXPECT_EQ(FieldName(t, 3), "ELEVENBYTE");
-  EXPECT_EQ(FieldIndex(t, "ELEVENBYTE"), 0);
+  EXPECT_EQ(FieldIndex(t, "ELEVENBYTE"), 3);
   EXPECT_EQ(FieldIndex(t, "ELEVENBYTES"), 0);
 }
 
@@ -100,8 +108,13 @@ TEST_F(FieldsTest, NumbersKeepTheirRightEndAndReportAMisplacedPoint) {
   EXPECT_EQ(Bytes(t, 2), "    12.5");  // stored all the same
   EXPECT_EQ(t.lastErrorText, "Decimal point out of good position. Field # 2");
   TakeLastError(t);
+  // A number that does not fit is refused rather than cut into another one.
   PutFieldByNumber(t, 2, "123456.78");
-  EXPECT_EQ(Bytes(t, 2), "23456.78");
+  EXPECT_EQ(Bytes(t, 2), "    12.5");
+  EXPECT_EQ(t.lastErrorText, "Field size error: bad field number # 2");
+  TakeLastError(t);
+  PutFieldByNumber(t, 2, "   1234.56");
+  EXPECT_EQ(Bytes(t, 2), " 1234.56");
   EXPECT_EQ(t.lastErrorCode, 0);
   // No room for a point before the decimals: always reported, nothing read
   // outside the fitted text.
@@ -115,8 +128,8 @@ TEST_F(FieldsTest, NumbersWithoutDecimalsAreNeverChecked) {
   bytes.fields = {{"QTY", 'N', 5}};
   bytes.records = {"    1"};
   DbfTable& t = Open(bytes);
-  PutFieldByNumber(t, 1, "1234567");
-  EXPECT_EQ(Bytes(t, 1), "34567");
+  PutFieldByNumber(t, 1, "12345");
+  EXPECT_EQ(Bytes(t, 1), "12345");
   PutFieldByNumber(t, 1, "");
   EXPECT_EQ(Bytes(t, 1), "     ");
   EXPECT_EQ(t.lastErrorCode, 0);

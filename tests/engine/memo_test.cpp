@@ -118,6 +118,8 @@ TEST_F(MemoTest, WithoutAMemoFileOrLayoutNothingIsReadOrWritten) {
     DbfTable& t = OpenMemo(version, {"         1"}, FixedMemoFile({"one"}));
     if (version == 0x83) t.memoFile.reset();
     SetMemoText(t, 2, "new");
+    // The text is lost, so the caller hears of it.
+    EXPECT_EQ(t.lastErrorText, "Write memo data error. Field # 2");
     EXPECT_FALSE(t.recordModified);
     EXPECT_EQ(Pointer(t), "         1");
     EXPECT_EQ(Text(t), "untouched");
@@ -183,8 +185,20 @@ TEST_F(MemoTest, DamagedSizedBlockFilesAreReadOnlyAsFarAsTheyGo) {
   EXPECT_EQ(Text(t), "");  // far beyond the file, not wrapped into it
   EXPECT_EQ(t.lastErrorCode, 14);
 
+  // The block size is the 16-bit number in bytes 6 and 7: other bytes in 4
+  // and 5 neither hide the memos nor let a write jump gigabytes ahead.
+  std::string wide = SizedMemoFile(64, {"one"});
+  wide[4] = '\x7F';
+  wide[5] = '\x01';
+  DbfTable& odd = OpenMemo(0xF5, {"         8"}, wide);
+  EXPECT_EQ(Text(odd), "one");
+  SetMemoText(odd, 2, std::string(100, 'n'));
+  EXPECT_EQ(odd.lastErrorCode, 0);
+  EXPECT_LE(MemoBytes().size(), wide.size() + 100 + 8 + 2 * 64);
+  EXPECT_EQ(Text(odd), std::string(100, 'n'));
+
   std::string noSize = SizedMemoFile(64, {"one"});
-  noSize.replace(4, 4, BigEndian(0));
+  noSize.replace(4, 4, BigEndian(0x10000));
   DbfTable& zero = OpenMemo(0xF5, {"         8"}, noSize);
   EXPECT_EQ(Text(zero), "");
   EXPECT_EQ(zero.lastErrorCode, 14);

@@ -1,5 +1,7 @@
 #include "engine/records.h"
 
+#include <filesystem>
+
 #include "engine/cursor.h"
 #include "engine/engine_test_support.h"
 #include "engine/fields.h"
@@ -68,6 +70,41 @@ TEST_F(RecordsTest, AppendingToACreatedTableOverwritesTheEndByteAndCountsAtOnce)
   EXPECT_EQ(bytes.substr(98, 3), "Oak");
 }
 
+TEST_F(RecordsTest, BinaryMemoPointersOfANewRecordSayNoMemo) {
+  for (uint8_t version : {uint8_t{0x30}, uint8_t{0x83}}) {
+    TableBytes t;
+    t.version = version;
+    t.fields = {{"NAME", 'C', 2}, {"NOTE", 'M', 4}, {"PIC", 'G', 4}};
+    DbfTable& table = Open(t);
+    AppendBlank(table);
+    const std::string zeros(4, '\0');
+    EXPECT_EQ(FileBytes().substr(t.HeaderLength() + 3),
+              version == 0x30 ? zeros + zeros : std::string(8, ' '));
+  }
+}
+
+TEST_F(RecordsTest, AFilledAppendIsKeptWholeOrTakenBackWhole) {
+  for (bool writable : {true, false}) {
+    SCOPED_TRACE(writable);
+    DbfTable& t = Open(People());
+    const std::string before = FileBytes();
+    ASSERT_TRUE(BeginAppend(t));
+    EXPECT_TRUE(std::filesystem::exists(path_ + ".undo"));
+    PutFieldByNumber(t, 1, "Elm");
+    if (!writable) platform_.fail = FailAt(Op::kWrite, 97 + 3 * 14);
+    EXPECT_EQ(EndAppend(t), writable);
+    platform_.fail = nullptr;
+    EXPECT_FALSE(std::filesystem::exists(path_ + ".undo"));
+    EXPECT_EQ(t.header.recordCount, writable ? 4u : 3u);
+    if (writable) {
+      EXPECT_EQ(FileBytes().substr(before.size(), 4), " Elm");
+    } else {
+      EXPECT_EQ(FileBytes(), before);
+      EXPECT_EQ(t.lastErrorText, "Append blank record error. Rec # 4");
+    }
+  }
+}
+
 TEST_F(RecordsTest, AppendingWritesAPendingChangeFirst) {
   DbfTable& t = Open(People());
   PutFieldByNumber(t, 1, "Oak");
@@ -109,9 +146,10 @@ TEST_F(RecordsTest, AnAppendThatCannotCompleteIsTakenBack) {
 }
 
 TEST_F(RecordsTest, AppendingToAFullCountChangesNothing) {
-  TableBytes full = People();
-  full.recordCount = 0xFFFFFFFF;
-  DbfTable& t = Open(full);
+  DbfTable& t = Open(People());
+  // No file holds this many records; the count can only be met in memory.
+  t.header.recordCount = 0xFFFFFFFF;
+  platform_.writes.clear();
   AppendBlank(t);
   EXPECT_EQ(t.lastErrorText, "Append blank record error. Rec # 4294967296");
   EXPECT_EQ(t.header.recordCount, 0xFFFFFFFFu);
@@ -164,38 +202,78 @@ TEST_F(RecordsTest, PackingRemovesExactlyTheFlaggedRecordsAndCutsTheFile) {
     // Records before the first flagged one are never rewritten.
     const size_t first = flags.find('*');
     for (const OpInfo& w : platform_.writes) {
-      if (w.position != 0) {
+      if (w.path == path_ && w.position != 0) {
         EXPECT_GE(w.position, Place(first + 1));
       }
     }
   }
 }
 
-TEST_F(RecordsTest, APackStoppedPartWayLeavesEveryRecordOnceAndLosesNone) {
+TEST_F(RecordsTest, APackThatCannotCompleteIsUndoneWhole) {
   const std::vector<std::string> names = {"rec1", "rec2", "rec3", "rec4", "rec5"};
-  // Record 4 cannot be read, or cannot be moved down to place 3.
-  for (auto fail : {FailAt(Op::kRead, Place(4)), FailAt(Op::kWrite, Place(3), true)}) {
+  struct Case {
+    const char* what;
+    std::function<bool(const OpInfo&)> fail;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"record 4 cannot be read", FailAt(Op::kRead, Place(4)), "Write record buffer error. Rec # 3"},
+      {"record 4 cannot be moved down", FailAt(Op::kWrite, Place(3), true),
+       "Write record buffer error. Rec # 3"},
+      {"the header cannot be written", FailAt(Op::kWrite, 0, true),
+       "Write record buffer error. Rec # 5"},
+      {"the file cannot be cut", FailAt(Op::kSetEnd, Place(5), true),
+       "Write record buffer error. Rec # 5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     DbfTable& t = Open(Rows(names, " *   "));
-    platform_.fail = fail;
+    platform_.fail = c.fail;
     Pack(t);
     platform_.fail = nullptr;
-    EXPECT_EQ(t.lastErrorText, "Write record buffer error. Rec # 3");
+    EXPECT_EQ(t.lastErrorText, c.error);
     EXPECT_EQ(t.header.recordCount, 5u);
     EXPECT_EQ(t.currentRecord, 0u);
-    EXPECT_EQ(FileBytes(), Rows({"rec1", "rec3", "", "rec4", "rec5"}, "  *  ").Build());
+    EXPECT_FALSE(t.readOnly);
+    EXPECT_EQ(FileBytes(), Rows(names, " *   ").Build());
+    EXPECT_FALSE(std::filesystem::exists(path_ + ".undo"));
 
     Pack(t);
     EXPECT_EQ(FileBytes(), Packed({"rec1", "rec3", "rec4", "rec5"}).Build());
   }
 }
 
-TEST_F(RecordsTest, APackWhoseHeaderCannotBeWrittenKeepsTheOldCountConsistent) {
-  DbfTable& t = Open(Rows({"rec1", "rec2", "rec3"}, "*  "));
-  platform_.fail = FailAt(Op::kWrite, 0);
+TEST_F(RecordsTest, APackThatCannotBeUndoneIsUndoneAtTheNextOpen) {
+  const std::vector<std::string> names = {"rec1", "rec2", "rec3", "rec4", "rec5"};
+  DbfTable& t = Open(Rows(names, " *   "));
+  // The disk goes away right after the first record moved: nothing more
+  // reaches it, not even the undo.
+  bool gone = false;
+  platform_.fail = [&](const OpInfo& info) {
+    if (gone) return true;
+    gone = info.op == Op::kWrite && info.path == path_ && info.position == Place(2);
+    return false;
+  };
   Pack(t);
-  EXPECT_EQ(t.lastErrorText, "Write record buffer error. Rec # 3");
-  EXPECT_EQ(t.header.recordCount, 3u);
-  EXPECT_EQ(FileBytes(), Rows({"rec2", "rec3", ""}, "  *").Build());
+  platform_.fail = nullptr;
+  EXPECT_TRUE(t.readOnly);
+  EXPECT_NE(FileBytes(), Rows(names, " *   ").Build());
+  SetActive(t, false);
+  EXPECT_EQ(FileBytes().substr(65, 10), " rec1 rec3");  // rec3 moved down: twice in the file
+
+  DbfTable& again = OpenPath(path_);
+  EXPECT_EQ(FileBytes(), Rows(names, " *   ").Build());
+  EXPECT_FALSE(std::filesystem::exists(path_ + ".undo"));
+  EXPECT_EQ(again.header.recordCount, 5u);
+  EXPECT_FALSE(again.readOnly);
+}
+
+TEST_F(RecordsTest, WithoutARoomForTheJournalNothingMoves) {
+  DbfTable& t = Open(Rows({"rec1", "rec2", "rec3"}, " * "));
+  platform_.fail = [&](const OpInfo& info) { return info.op == Op::kOpen && info.path == path_ + ".undo"; };
+  Pack(t);
+  EXPECT_EQ(t.lastErrorText, "Write record buffer error. Rec # 1");
+  EXPECT_EQ(FileBytes(), Rows({"rec1", "rec2", "rec3"}, " * ").Build());
 }
 
 TEST_F(RecordsTest, ARecordTheFileEndsInsideIsKeptWholeAndMissingOnesGo) {

@@ -51,12 +51,27 @@ class FaultFile final : public platform::File {
     return inner_->SetEnd();
   }
 
+  bool Flush() override {
+    return !owner_.Fails({Op::kFlush, path_, position_, 0}) &&
+           (!owner_.flushToDisk || inner_->Flush());
+  }
+
  private:
   FaultPlatform& owner_;
   std::string path_;
   std::unique_ptr<platform::File> inner_;
   uint64_t position_ = 0;
 };
+
+// Fails the k-th call the rule is asked about, and with `later` every call
+// after it too.
+std::function<bool(const OpInfo&)> FailCalls(int k, bool later) {
+  auto seen = std::make_shared<int>(0);
+  return [k, later, seen](const OpInfo&) {
+    const int call = ++*seen;
+    return call == k || (later && call > k);
+  };
+}
 
 }  // namespace
 
@@ -100,5 +115,9 @@ std::function<bool(const OpInfo&)> FaultPlatform::FailNth(Op op, int n) {
   auto seen = std::make_shared<int>(0);
   return [op, n, seen](const OpInfo& info) { return info.op == op && ++*seen == n; };
 }
+
+std::function<bool(const OpInfo&)> FaultPlatform::FailCall(int k) { return FailCalls(k, false); }
+
+std::function<bool(const OpInfo&)> FaultPlatform::FailFromCall(int k) { return FailCalls(k, true); }
 
 }  // namespace quillon::testing

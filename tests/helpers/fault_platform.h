@@ -1,7 +1,8 @@
 // A platform for tests: passes every call to the native one, except that it
-// records the messages shown, can pin today's date, and fails exactly the
-// file operations a test names (a failing write, read or positioning, a
-// full disk), the way a real disk would.
+// records the messages shown, can pin today's date, counts the file calls the
+// library makes, and fails exactly the file operations a test names (a
+// failing write, read or positioning, a full disk, a process killed at one
+// call), the way a real disk would.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,7 @@
 
 namespace quillon::testing {
 
-enum class Op { kOpen, kSeek, kRead, kWrite, kSetEnd, kSize, kCopy, kDelete };
+enum class Op { kOpen, kSeek, kRead, kWrite, kSetEnd, kSize, kFlush, kCopy, kDelete };
 
 struct OpInfo {
   Op op;
@@ -32,6 +33,13 @@ class FaultPlatform : public platform::Platform {
   std::optional<platform::LocalDate> today;
   std::vector<std::string> messages;
   std::vector<OpInfo> writes;  // every write that reached the disk
+  // Every counted call so far, failed or not: opening, positioning, reading,
+  // writing, cutting, sizing and flushing files, copying and deleting them.
+  int calls = 0;
+  // Whether a flush reaches the disk. A test that only models killed
+  // processes may turn it off: the system keeps what a dead process wrote,
+  // and skipping the wait makes long runs of calls fast.
+  bool flushToDisk = true;
 
   std::unique_ptr<platform::File> Open(const std::string& path, platform::OpenMode mode) override;
   bool IsExistingFile(const std::string& path) override;
@@ -42,11 +50,21 @@ class FaultPlatform : public platform::Platform {
   void LowerCase(std::string& text) override;
   void ShowMessage(const std::string& text) override;
 
-  bool Fails(const OpInfo& info) const { return fail && fail(info); }
+  // Counts the call and asks the rule.
+  bool Fails(const OpInfo& info) {
+    ++calls;
+    return fail && fail(info);
+  }
 
   // Common failure rules.
   static std::function<bool(const OpInfo&)> FailWritesTo(std::string path);
   static std::function<bool(const OpInfo&)> FailNth(Op op, int n);  // 1-based
+  // The k-th counted call from the rule's installation on (1-based) fails
+  // once; the calls after it succeed.
+  static std::function<bool(const OpInfo&)> FailCall(int k);
+  // The k-th counted call and every later one fail: a process killed at that
+  // call, after which nothing it does reaches the disk.
+  static std::function<bool(const OpInfo&)> FailFromCall(int k);
 };
 
 // Installs a platform as the current one for a scope.

@@ -47,11 +47,11 @@ TEST_F(LoaddbTest, AMissingMemoFileStillGivesItsPathButIsNotUsed) {
   EXPECT_EQ(Resident().memoFileName, "");
 }
 
-TEST_F(LoaddbTest, UpperCaseAndFolderNamesDoNotNameAMemoFile) {
+TEST_F(LoaddbTest, UpperCaseNamesFindTheirMemoFileAndFolderNamesDoNot) {
   std::string upper = dir_.Write("CLIENTS.DBF", Table(1));
   dir_.Write("CLIENTS.DBT", "");
-  EXPECT_EQ(Load(upper), upper);
-  EXPECT_EQ(Resident().memoFileName, "");
+  EXPECT_EQ(Load(upper), dir_.File("CLIENTS.DBT"));
+  EXPECT_EQ(Resident().memoFileName, dir_.File("CLIENTS.DBT"));
   // A "dbf" in a folder name is left alone: the memo never lands elsewhere.
   std::filesystem::create_directory(dir_.File("dbfdata"));
   std::filesystem::create_directory(dir_.File("dbtdata"));

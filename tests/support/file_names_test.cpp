@@ -10,9 +10,14 @@ std::string Memo(std::string path) {
   return path;
 }
 
-TEST(FileNamesTest, ReplacesTheFirstLowerCaseOccurrenceInTheFileNameOnly) {
+TEST(FileNamesTest, ReplacesTheFirstOccurrenceInTheFileNameOnlyKeepingItsCase) {
   EXPECT_EQ(Memo("C:\\data\\clients.dbf"), "C:\\data\\clients.dbt");
-  EXPECT_EQ(Memo("C:\\DATA\\CLIENTS.DBF"), "C:\\DATA\\CLIENTS.DBF");
+  EXPECT_EQ(Memo("C:\\DATA\\CLIENTS.DBF"), "C:\\DATA\\CLIENTS.DBT");
+  EXPECT_EQ(Memo("Clients.Dbf"), "Clients.Dbt");
+  // A lower-case "dbf" wins over an earlier one in another case.
+  EXPECT_EQ(Memo("DBF.dbf"), "DBF.dbt");
+  EXPECT_EQ(MemoFileName("/srv/t.xyz"), "");
+  EXPECT_EQ(MemoFileName("/srv/T.DBF"), "/srv/T.DBT");
   EXPECT_EQ(Memo("/srv/dbfiles/t.dbf"), "/srv/dbfiles/t.dbt");
   EXPECT_EQ(Memo("C:\\dbfdata\\t.dbf"), "C:\\dbfdata\\t.dbt");
   EXPECT_EQ(Memo("dbf.dbf"), "dbt.dbf");

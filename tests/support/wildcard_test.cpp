@@ -19,6 +19,10 @@ TEST(WildcardTest, StarsAndQuestionMarks) {
   EXPECT_FALSE(WildcardMatch("abcabe", "*abd"));
   EXPECT_FALSE(WildcardMatch("abc", "ab"));
   EXPECT_TRUE(WildcardMatch("a*b", "a*b"));
+  // A "*" in the text is an ordinary byte, never the mask's wildcard.
+  EXPECT_TRUE(WildcardMatch("*ab", "*b*"));
+  EXPECT_TRUE(WildcardMatch("**b", "*b*"));
+  EXPECT_TRUE(WildcardMatch("a?*", "*?*"));
 }
 
 TEST(WildcardTest, BytesAboveSevenBitsAreOrdinaryCharacters) {

@@ -1,0 +1,180 @@
+#include "engine/journal.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+#include <vector>
+
+#include "engine/format.h"
+#include "engine/table.h"
+#include "support/file_names.h"
+
+namespace quillon::engine {
+
+namespace {
+
+using platform::OpenMode;
+
+// Journal layout: a mark and the number of saved ranges; for each range its
+// offset and length (u64 each, little-endian) and its bytes; then a checksum
+// of all that comes before it. The last range runs to the file's old end. A
+// journal whose ranges do not fill it exactly, or whose checksum differs, is
+// incomplete.
+constexpr std::array<uint8_t, 8> kMark = {'Q', 'U', 'N', 'D', 'O', 0, 0, 2};
+constexpr uint64_t kRangeHeadSize = 16;
+constexpr size_t kChunk = 64 * 1024;
+
+// FNV-1a: enough to tell a journal cut short or half written from a whole one.
+class Checksum {
+ public:
+  void Add(const uint8_t* bytes, size_t n) {
+    for (size_t i = 0; i < n; ++i) value_ = (value_ ^ bytes[i]) * 16777619u;
+  }
+  uint32_t value() const { return value_; }
+
+ private:
+  uint32_t value_ = 2166136261u;
+};
+
+void StoreU64(uint8_t* p, uint64_t v) {
+  StoreU32(p, static_cast<uint32_t>(v));
+  StoreU32(p + 4, static_cast<uint32_t>(v >> 32));
+}
+
+uint64_t LoadU64(const uint8_t* p) { return LoadU32(p) | uint64_t{LoadU32(p + 4)} << 32; }
+
+// Reads n bytes at the position and adds them to the checksum.
+bool ReadSummed(platform::File& from, uint8_t* bytes, size_t n, Checksum& sum) {
+  size_t got = 0;
+  if (!from.Read(bytes, n, &got) || got != n) return false;
+  sum.Add(bytes, n);
+  return true;
+}
+
+// Copies `count` bytes from one file to another (or only reads them when
+// `to` is null), both already positioned, adding them to the checksum.
+// False when a call fails or the source ends early.
+bool CopyBytes(platform::File& from, platform::File* to, uint64_t count, Checksum& sum) {
+  std::vector<uint8_t> chunk(kChunk);
+  while (count > 0) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(count, chunk.size()));
+    if (!ReadSummed(from, chunk.data(), n, sum)) return false;
+    if (to != nullptr && !to->Write(chunk.data(), n)) return false;
+    count -= n;
+  }
+  return true;
+}
+
+struct SavedRange {
+  uint64_t from = 0;
+  uint64_t length = 0;
+};
+
+// Walks the journal from its start; with `file`, writes every range back
+// into it and cuts it after the last one. False when the journal is not
+// complete (nothing has been written then) or a write fails.
+bool WalkJournal(platform::File& journal, platform::File* file) {
+  std::array<uint8_t, 16> head{};
+  Checksum sum;
+  if (!journal.Seek(0) || !ReadSummed(journal, head.data(), head.size(), sum) ||
+      !std::equal(kMark.begin(), kMark.end(), head.begin())) {
+    return false;
+  }
+  const uint64_t ranges = LoadU64(&head[8]);
+  SavedRange range;
+  for (uint64_t i = 0; i < ranges; ++i) {
+    std::array<uint8_t, kRangeHeadSize> rangeHead{};
+    if (!ReadSummed(journal, rangeHead.data(), rangeHead.size(), sum)) return false;
+    range = {LoadU64(&rangeHead[0]), LoadU64(&rangeHead[8])};
+    if (file != nullptr && !file->Seek(range.from)) return false;
+    if (!CopyBytes(journal, file, range.length, sum)) return false;
+  }
+  if (file != nullptr) return SetLength(file, range.from + range.length) && file->Flush();
+  std::array<uint8_t, 4> stored{};
+  size_t got = 0;
+  uint8_t extra = 0;
+  return journal.Read(stored.data(), stored.size(), &got) && got == stored.size() &&
+         LoadU32(stored.data()) == sum.value() && journal.Read(&extra, 1, &got) && got == 0;
+}
+
+// Checks the whole journal before anything is written back, then writes it
+// back.
+bool PutBack(platform::File& journal, platform::File& file) {
+  return WalkJournal(journal, nullptr) && WalkJournal(journal, &file);
+}
+
+bool RemoveJournal(const std::string& journal) {
+  auto& os = platform::Current();
+  if (os.DeleteFile(journal)) return true;
+  return os.Open(journal, OpenMode::kCreateExclusive) != nullptr;
+}
+
+}  // namespace
+
+bool SaveForUndo(platform::File& file, const std::string& path, uint64_t headBytes,
+                 uint64_t from) {
+  const std::string name = support::JournalName(path);
+  uint64_t size = 0;
+  if (!file.Size(&size) || from > size || headBytes > size) return false;
+  const SavedRange ranges[] = {{0, headBytes}, {from, size - from}};
+  std::array<uint8_t, 16> head{};
+  std::copy(kMark.begin(), kMark.end(), head.begin());
+  StoreU64(&head[8], std::size(ranges));
+  Checksum sum;
+  sum.Add(head.data(), head.size());
+  bool saved = false;
+  {
+    auto journal = platform::Current().Open(name, OpenMode::kCreateExclusive);
+    saved = journal != nullptr && WriteAt(journal.get(), 0, head.data(), head.size());
+    for (const SavedRange& range : ranges) {
+      std::array<uint8_t, kRangeHeadSize> rangeHead{};
+      StoreU64(&rangeHead[0], range.from);
+      StoreU64(&rangeHead[8], range.length);
+      sum.Add(rangeHead.data(), rangeHead.size());
+      saved = saved && journal->Write(rangeHead.data(), rangeHead.size()) &&
+              file.Seek(range.from) && CopyBytes(file, journal.get(), range.length, sum);
+    }
+    std::array<uint8_t, 4> tail{};
+    StoreU32(tail.data(), sum.value());
+    saved = saved && journal->Write(tail.data(), tail.size()) && journal->Flush();
+  }
+  if (!saved) RemoveJournal(name);
+  return saved;
+}
+
+bool CommitChange(platform::File& file, const std::string& path) {
+  return file.Flush() && RemoveJournal(support::JournalName(path));
+}
+
+bool UndoChange(platform::File& file, const std::string& path) {
+  const std::string name = support::JournalName(path);
+  bool undone = false;
+  {
+    auto journal = platform::Current().Open(name, OpenMode::kReadOnlyShareRead);
+    undone = journal != nullptr && PutBack(*journal, file);
+  }
+  return undone && RemoveJournal(name);
+}
+
+Recovery RecoverFile(platform::File& file, const std::string& path) {
+  auto& os = platform::Current();
+  const std::string name = support::JournalName(path);
+  if (!os.IsExistingFile(name)) return Recovery::kNothingToDo;
+  bool complete = false;
+  bool putBack = false;
+  {
+    // A journal that cannot even be read may be a complete one: the file
+    // stays unused rather than being taken as it is.
+    auto journal = os.Open(name, OpenMode::kReadOnlyShareRead);
+    if (journal == nullptr) return Recovery::kFailed;
+    complete = WalkJournal(*journal, nullptr);
+    putBack = complete && WalkJournal(*journal, &file);
+  }
+  if (!complete) {
+    RemoveJournal(name);
+    return Recovery::kNothingToDo;
+  }
+  return putBack && RemoveJournal(name) ? Recovery::kUndone : Recovery::kFailed;
+}
+
+}  // namespace quillon::engine

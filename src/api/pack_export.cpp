@@ -125,13 +125,14 @@ void CopyValues(DbfTable& resident, DbfTable& copy, std::vector<std::string>& va
   const bool memoReadable = resident.memoFile != nullptr;
   for (int32_t f = 1; f <= resident.fieldCount; ++f) {
     const bool memo = quillon::api::IsMemoField(resident, f);
-    values[static_cast<size_t>(f)] = quillon::api::ExportedValue(resident, f);
+    std::string& value = values[static_cast<size_t>(f)];
+    value = quillon::api::ExportedValue(resident, f);
     watch.Check(resident);
     if (engine::HasMemoPointer(resident, f) && (!memo || !memoReadable)) watch.Lose();
     if (memo && memoReadable) {
-      engine::SetMemoText(copy, f, values[static_cast<size_t>(f)]);
+      engine::SetMemoText(copy, f, value);
     } else if (!memo) {
-      engine::PutFieldByNumber(copy, f, quillon::api::FieldValueCut(values[static_cast<size_t>(f)]));
+      engine::PutFieldByNumber(copy, f, quillon::api::FieldValueCut(value));
     }
     watch.Check(copy);
   }

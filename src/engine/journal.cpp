@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <limits>
 #include <vector>
 
 #include "engine/format.h"
@@ -15,12 +16,12 @@ namespace {
 
 using platform::OpenMode;
 
-// Journal layout: a mark and the number of saved ranges; for each range its
-// offset and length (u64 each, little-endian) and its bytes; then a checksum
-// of all that comes before it. The last range runs to the file's old end. A
-// journal whose ranges do not fill it exactly, or whose checksum differs, is
-// incomplete.
-constexpr std::array<uint8_t, 8> kMark = {'Q', 'U', 'N', 'D', 'O', 0, 0, 2};
+// Journal layout: a mark, the file's old length and the number of saved
+// ranges; for each range its offset and length and its bytes (numbers are
+// u64, little-endian); then a checksum of all that comes before it. A
+// journal of any other size or checksum is incomplete.
+constexpr std::array<uint8_t, 8> kMark = {'Q', 'U', 'N', 'D', 'O', 0, 0, 3};
+constexpr uint64_t kJournalHeadSize = 24;
 constexpr uint64_t kRangeHeadSize = 16;
 constexpr size_t kChunk = 64 * 1024;
 
@@ -65,31 +66,26 @@ bool CopyBytes(platform::File& from, platform::File* to, uint64_t count, Checksu
   return true;
 }
 
-struct SavedRange {
-  uint64_t from = 0;
-  uint64_t length = 0;
-};
-
 // Walks the journal from its start; with `file`, writes every range back
-// into it and cuts it after the last one. False when the journal is not
+// into it and gives it its old length. False when the journal is not
 // complete (nothing has been written then) or a write fails.
 bool WalkJournal(platform::File& journal, platform::File* file) {
-  std::array<uint8_t, 16> head{};
+  std::array<uint8_t, kJournalHeadSize> head{};
   Checksum sum;
   if (!journal.Seek(0) || !ReadSummed(journal, head.data(), head.size(), sum) ||
       !std::equal(kMark.begin(), kMark.end(), head.begin())) {
     return false;
   }
-  const uint64_t ranges = LoadU64(&head[8]);
-  SavedRange range;
+  const uint64_t length = LoadU64(&head[8]);
+  const uint64_t ranges = LoadU64(&head[16]);
   for (uint64_t i = 0; i < ranges; ++i) {
     std::array<uint8_t, kRangeHeadSize> rangeHead{};
     if (!ReadSummed(journal, rangeHead.data(), rangeHead.size(), sum)) return false;
-    range = {LoadU64(&rangeHead[0]), LoadU64(&rangeHead[8])};
+    const ByteRange range{LoadU64(&rangeHead[0]), LoadU64(&rangeHead[8])};
     if (file != nullptr && !file->Seek(range.from)) return false;
     if (!CopyBytes(journal, file, range.length, sum)) return false;
   }
-  if (file != nullptr) return SetLength(file, range.from + range.length) && file->Flush();
+  if (file != nullptr) return SetLength(file, length) && file->Flush();
   std::array<uint8_t, 4> stored{};
   size_t got = 0;
   uint8_t extra = 0;
@@ -111,28 +107,30 @@ bool RemoveJournal(const std::string& journal) {
 
 }  // namespace
 
-bool SaveForUndo(platform::File& file, const std::string& path, uint64_t headBytes,
-                 uint64_t from) {
+bool SaveForUndo(platform::File& file, const std::string& path,
+                 std::initializer_list<ByteRange> ranges) {
   const std::string name = support::JournalName(path);
   uint64_t size = 0;
-  if (!file.Size(&size) || from > size || headBytes > size) return false;
-  const SavedRange ranges[] = {{0, headBytes}, {from, size - from}};
-  std::array<uint8_t, 16> head{};
+  if (!file.Size(&size)) return false;
+  std::array<uint8_t, kJournalHeadSize> head{};
   std::copy(kMark.begin(), kMark.end(), head.begin());
-  StoreU64(&head[8], std::size(ranges));
+  StoreU64(&head[8], size);
+  StoreU64(&head[16], ranges.size());
   Checksum sum;
   sum.Add(head.data(), head.size());
   bool saved = false;
   {
     auto journal = platform::Current().Open(name, OpenMode::kCreateExclusive);
     saved = journal != nullptr && WriteAt(journal.get(), 0, head.data(), head.size());
-    for (const SavedRange& range : ranges) {
+    for (const ByteRange& range : ranges) {
+      const uint64_t from = std::min(range.from, size);
+      const uint64_t length = std::min(range.length, size - from);
       std::array<uint8_t, kRangeHeadSize> rangeHead{};
-      StoreU64(&rangeHead[0], range.from);
-      StoreU64(&rangeHead[8], range.length);
+      StoreU64(&rangeHead[0], from);
+      StoreU64(&rangeHead[8], length);
       sum.Add(rangeHead.data(), rangeHead.size());
-      saved = saved && journal->Write(rangeHead.data(), rangeHead.size()) &&
-              file.Seek(range.from) && CopyBytes(file, journal.get(), range.length, sum);
+      saved = saved && journal->Write(rangeHead.data(), rangeHead.size()) && file.Seek(from) &&
+              CopyBytes(file, journal.get(), length, sum);
     }
     std::array<uint8_t, 4> tail{};
     StoreU32(tail.data(), sum.value());
@@ -140,6 +138,11 @@ bool SaveForUndo(platform::File& file, const std::string& path, uint64_t headByt
   }
   if (!saved) RemoveJournal(name);
   return saved;
+}
+
+bool SaveHeadAndTail(platform::File& file, const std::string& path, uint64_t headBytes,
+                     uint64_t from) {
+  return SaveForUndo(file, path, {{0, headBytes}, {from, std::numeric_limits<uint64_t>::max()}});
 }
 
 bool CommitChange(platform::File& file, const std::string& path) {

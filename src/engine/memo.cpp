@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/fields.h"
+#include "engine/journal.h"
 #include "support/text.h"
 
 namespace quillon::engine {
@@ -243,22 +244,22 @@ std::optional<uint64_t> StoreSized(DbfTable& t, int32_t field, std::string_view 
   }
   const std::optional<uint64_t> blockSize = SizedBlockSize(before.head);
   if (!blockSize) return std::nullopt;
-  const std::optional<SizedPlace> place = PlaceSized(t, field, *blockSize, before.size, text.size());
+  const std::optional<SizedPlace> place =
+      PlaceSized(t, field, *blockSize, before.size, text.size());
   if (!place) return std::nullopt;
 
   std::array<uint8_t, kSizedMemoHeader> memoHead{};
   StoreU32BigEndian(&memoHead[0], kTextBlockType);
   StoreU32BigEndian(&memoHead[4], static_cast<uint32_t>(text.size()));
   const uint64_t start = place->block * *blockSize;
-  std::string overwritten;
   bool written = false;
   if (place->inPlace) {
-    // The block type stays; the length and the text are replaced.
-    overwritten.resize(4 + text.size());
-    size_t got = 0;
-    written = ReadAt(file, start + 4, overwritten.data(), overwritten.size(), &got) &&
-              WriteAt(file, start + 4, &memoHead[4], 4) && file->Write(text.data(), text.size());
-    overwritten.resize(got);
+    // The block type stays; the length and the text are replaced. The old
+    // bytes stay in the journal until the new ones are all on the disk, so
+    // the memo is never left half old and half new.
+    written =
+        SaveForUndo(*file, t.memoFileName, {{0, kSizedMemoHeader}, {start + 4, 4 + text.size()}}) &&
+        WriteAt(file, start + 4, &memoHead[4], 4) && file->Write(text.data(), text.size());
   } else {
     written = SetLength(file, start) && WriteAt(file, start, memoHead.data(), memoHead.size()) &&
               file->Write(text.data(), text.size());
@@ -266,11 +267,15 @@ std::optional<uint64_t> StoreSized(DbfTable& t, int32_t field, std::string_view 
   std::array<uint8_t, 4> head{};
   StoreU32BigEndian(head.data(), static_cast<uint32_t>(place->nextFree));
   if (written && SetLength(file, place->nextFree * *blockSize) &&
-      WriteAt(file, 0, head.data(), head.size())) {
+      WriteAt(file, 0, head.data(), head.size()) &&
+      (!place->inPlace || CommitChange(*file, t.memoFileName))) {
     return place->block;
   }
-  if (place->inPlace) WriteAt(file, start + 4, overwritten.data(), overwritten.size());
-  Restore(file, before);
+  if (!place->inPlace) {
+    Restore(file, before);
+  } else if (!UndoChange(*file, t.memoFileName)) {
+    t.readOnly = true;
+  }
   return std::nullopt;
 }
 

@@ -1,6 +1,5 @@
 #include "engine/records.h"
 
-#include <algorithm>
 #include <limits>
 
 #include "engine/journal.h"
@@ -98,7 +97,7 @@ void MoveLiveRecordsDown(DbfTable& t, PackScan& scan) {
 // stays for the next open and nothing more is written meanwhile.
 bool RemoveDeleted(DbfTable& t, PackScan& scan) {
   const uint64_t from = RecordOffset(t, scan.firstDeleted);
-  if (!SaveForUndo(*t.dbfFile, t.fileName, kHeaderSize, from)) return false;
+  if (!SaveHeadAndTail(*t.dbfFile, t.fileName, kHeaderSize, from)) return false;
   MoveLiveRecordsDown(t, scan);
   DbfHeader packed = t.header;
   packed.recordCount = scan.kept;
@@ -146,10 +145,8 @@ bool AppendBlank(DbfTable& t) {
 
 bool BeginAppend(DbfTable& t) {
   if (!t.isOpen || t.readOnly) return AppendBlank(t);
-  uint64_t size = 0;
-  const uint64_t end = RecordOffset(t, t.header.recordCount + 1);
-  if (!t.dbfFile->Size(&size) ||
-      !SaveForUndo(*t.dbfFile, t.fileName, kHeaderSize, std::min(end, size))) {
+  if (!SaveHeadAndTail(*t.dbfFile, t.fileName, kHeaderSize,
+                       RecordOffset(t, t.header.recordCount + 1))) {
     RecordError(t, EngineError::kAppendBlank, int64_t{t.header.recordCount} + 1);
     return false;
   }

@@ -137,6 +137,11 @@ void SetActive(DbfTable& t, bool active) {
     bool memoReadOnly = false;
     t.memoFile = t.readOnly ? os.Open(t.memoFileName, OpenMode::kReadOnlyShareRead)
                             : OpenForUse(t.memoFileName, &memoReadOnly);
+    // A memo file a journal shows half rewritten, that cannot be put right,
+    // is not read as if it were whole.
+    if (t.memoFile != nullptr && RecoverFile(*t.memoFile, t.memoFileName) == Recovery::kFailed) {
+      t.memoFile.reset();
+    }
   }
 }
 

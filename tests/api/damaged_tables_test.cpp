@@ -23,7 +23,9 @@ class DamagedTablesTest : public HostSession {
   static TableBytes Seven() {
     TableBytes t;
     t.fields = {{"NAME", 'C', 8}, {"QTY", 'N', 4}};
-    for (int i = 1; i <= 7; ++i) t.records.push_back("r" + std::to_string(i) + "         " + std::to_string(i));
+    for (int i = 1; i <= 7; ++i) {
+      t.records.push_back("r" + std::to_string(i) + "         " + std::to_string(i));
+    }
     t.afterRecords = "\x1A";
     return t;
   }

@@ -49,7 +49,8 @@ class PackExportTest : public HostSession {
     t.flags = {' ', '*', ' '};
     table_ = dir_.Write(name + tableExt, t.Build());
     memo_ = dir_.File(name + memoExt);
-    if (with_memo) dir_.Write(name + memoExt, FixedMemoFile({"unreferenced", " abc ", "second\r\n"}));
+    const std::string memo = FixedMemoFile({"unreferenced", " abc ", "second\r\n"});
+    if (with_memo) dir_.Write(name + memoExt, memo);
     Load(table_);
     oldTable_ = ReadWholeFile(table_);
     if (with_memo) oldMemo_ = ReadWholeFile(memo_);
@@ -119,7 +120,8 @@ TEST_F(PackExportTest, ACopyThatWouldLoseAnythingReplacesNothing) {
   const Case cases[] = {
       {"a number wider than the rebuilt field", 0x03, {"SUM", 'N', 20, 2}, "123456789012345678.50"},
       {"a field type the rebuild turns into a narrower one", 0x03, {"F", 'F', 12}, "123456789.12"},
-      {"a binary memo pointer with no memo file", 0x30, {"NOTE", 'M', 4}, std::string("\x05\0\0\0", 4)},
+      {"a binary memo pointer with no memo file", 0x30, {"NOTE", 'M', 4},
+       std::string("\x05\0\0\0", 4)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -130,7 +132,8 @@ TEST_F(PackExportTest, ACopyThatWouldLoseAnythingReplacesNothing) {
     table_ = dir_.Write("t.dbf", t.Build());
     Load(table_);
     oldTable_ = ReadWholeFile(table_);
-    EXPECT_EQ(Pack(), (std::vector<std::string>{ReplaceFailed(temp_ + "temp.dbf", table_), kPacked}));
+    EXPECT_EQ(Pack(),
+              (std::vector<std::string>{ReplaceFailed(temp_ + "temp.dbf", table_), kPacked}));
     EXPECT_EQ(ReadWholeFile(table_), oldTable_);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("t.baz")));
   }

@@ -217,7 +217,8 @@ TEST_F(RecordsTest, APackThatCannotCompleteIsUndoneWhole) {
     const char* error;
   };
   const Case cases[] = {
-      {"record 4 cannot be read", FailAt(Op::kRead, Place(4)), "Write record buffer error. Rec # 3"},
+      {"record 4 cannot be read", FailAt(Op::kRead, Place(4)),
+       "Write record buffer error. Rec # 3"},
       {"record 4 cannot be moved down", FailAt(Op::kWrite, Place(3), true),
        "Write record buffer error. Rec # 3"},
       {"the header cannot be written", FailAt(Op::kWrite, 0, true),
@@ -270,7 +271,9 @@ TEST_F(RecordsTest, APackThatCannotBeUndoneIsUndoneAtTheNextOpen) {
 
 TEST_F(RecordsTest, WithoutARoomForTheJournalNothingMoves) {
   DbfTable& t = Open(Rows({"rec1", "rec2", "rec3"}, " * "));
-  platform_.fail = [&](const OpInfo& info) { return info.op == Op::kOpen && info.path == path_ + ".undo"; };
+  platform_.fail = [&](const OpInfo& info) {
+    return info.op == Op::kOpen && info.path == path_ + ".undo";
+  };
   Pack(t);
   EXPECT_EQ(t.lastErrorText, "Write record buffer error. Rec # 1");
   EXPECT_EQ(FileBytes(), Rows({"rec1", "rec2", "rec3"}, " * ").Build());

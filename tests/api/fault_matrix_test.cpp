@@ -63,19 +63,40 @@ Pair StartingPair(MemoLayout layout) {
                                                   : SizedMemoFile(kSizedBlock, notes)};
 }
 
+// Points TMPDIR at `folder`; returns what it was.
+std::optional<std::string> PointTempAt(const std::string& folder) {
+  std::optional<std::string> old;
+  if (const char* value = std::getenv("TMPDIR")) old = value;
+  ::setenv("TMPDIR", folder.c_str(), 1);
+  return old;
+}
+
+// Where scenes are made: in memory where the system offers it (a killed
+// process loses nothing the system holds, and thousands of runs then wait
+// for no disk), otherwise in the usual temporary folder.
+std::string SceneRoot() {
+  std::error_code ignored;
+  if (std::filesystem::is_directory("/dev/shm", ignored)) return "/dev/shm";
+  return std::filesystem::temp_directory_path().string();
+}
+
 // One run's scratch folder holding the starting pair as t.dbf and t.dbt, with
 // the temporary folder inside it for as long as the scene lasts.
 class Scene {
+ private:
+  // First, so that the scratch folder is made in the scene root.
+  std::optional<std::string> oldTmp_;
+
  public:
-  explicit Scene(MemoLayout layout) : start(StartingPair(layout)) {
-    if (const char* old = std::getenv("TMPDIR")) oldTmp_ = old;
+  explicit Scene(MemoLayout layout)
+      : oldTmp_(PointTempAt(SceneRoot())), start(StartingPair(layout)) {
     table = dir.Write("t.dbf", start.table);
     dir.Write("t.dbt", start.memo);
     std::filesystem::create_directory(dir.File("tmp"));
     ::setenv("TMPDIR", dir.File("tmp").c_str(), 1);
   }
   ~Scene() {
-    // Put back before the folder goes: the next scratch folder is made in it.
+    // Put back before the folder goes: the next scene starts from it.
     if (oldTmp_) {
       ::setenv("TMPDIR", oldTmp_->c_str(), 1);
     } else {
@@ -95,9 +116,6 @@ class Scene {
   const Pair start;
   ScratchDir dir;
   std::string table;
-
- private:
-  std::optional<std::string> oldTmp_;
 };
 
 // Only killed processes are modelled, never a lost machine: what was written

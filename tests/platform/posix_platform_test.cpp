@@ -94,6 +94,27 @@ TEST(PosixPlatformTest, CopyingAFileOntoItselfFailsAndKeepsIt) {
   EXPECT_FALSE(Native().DeleteFile(dir.File("copy")));
 }
 
+// As on Windows: a file held by another program is never copied over, and
+// one another program writes is never copied from.
+TEST(PosixPlatformTest, CopyingHonoursTheFilesOthersHold) {
+  ScratchDir dir;
+  const std::string from = dir.Write("t.dbt", "new");
+  const std::string to = dir.Write("held.dbt", "held by someone");
+  {
+    auto reader = Native().Open(to, OpenMode::kReadOnlyShareRead);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_FALSE(Native().CopyFile(from, to));
+    EXPECT_EQ(dir.Read("held.dbt"), "held by someone");
+  }
+  {
+    auto writer = Native().Open(from, OpenMode::kReadWriteShareRead);
+    ASSERT_NE(writer, nullptr);
+    EXPECT_FALSE(Native().CopyFile(from, to));
+  }
+  EXPECT_TRUE(Native().CopyFile(from, to));
+  EXPECT_EQ(dir.Read("held.dbt"), "new");
+}
+
 class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -11,8 +11,8 @@ add_library(quillon_core STATIC
   ${QUILLON_SRC}/support/file_names.cpp
   ${QUILLON_SRC}/support/field_names.cpp
   ${QUILLON_SRC}/support/wildcard.cpp
+  ${QUILLON_SRC}/support/case_folding.cpp
   ${QUILLON_SRC}/platform/current_platform.cpp
-  ${QUILLON_SRC}/platform/cp1251.cpp
   ${QUILLON_SRC}/engine/format.cpp
   ${QUILLON_SRC}/engine/errors.cpp
   ${QUILLON_SRC}/engine/table.cpp

@@ -14,7 +14,7 @@
 #include "engine/fields.h"
 #include "host/exports.h"
 #include "host/library.h"
-#include "platform/platform.h"
+#include "support/case_folding.h"
 #include "support/text.h"
 #include "support/wildcard.h"
 
@@ -29,14 +29,13 @@ namespace support = quillon::support;
 // NAME=PATTERN: record numbers whose value contains the pattern, without
 // regard to case. Empty values never match.
 void FindData(DbfTable& t, Slots& slots) {
-  auto& os = quillon::platform::Current();
   const std::string_view request = slots.file;
   const size_t equals = request.find('=');
   const int32_t field = engine::FieldIndex(t, support::UpperAscii(support::Trim(request.substr(0, equals))));
   std::string mask = "*";
   if (equals != std::string_view::npos) mask += request.substr(equals + 1);
   mask += "*";
-  os.LowerCase(mask);
+  support::LowerCp1251(mask);
 
   std::string result;
   const uint32_t count = t.header.recordCount;
@@ -44,7 +43,7 @@ void FindData(DbfTable& t, Slots& slots) {
     engine::GoToRecord(t, record);
     std::string value = quillon::api::ExportedValue(t, field);
     if (value.empty()) continue;
-    os.LowerCase(value);
+    support::LowerCp1251(value);
     if (support::WildcardMatch(value, mask)) result += support::Decimal(record) + "|";
   }
   slots.file = std::move(result);

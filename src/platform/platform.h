@@ -1,5 +1,5 @@
 // The one doorway to the operating system. Everything the library does with
-// files, the clock, the temporary folder, case folding and message boxes goes
+// files, the clock, the temporary folder and message boxes goes
 // through the Platform interface, so that the Win32 implementation (the real
 // target), the POSIX stand-in and the tests' fault-injecting wrappers can be
 // swapped without touching the engine. No function here throws.
@@ -62,8 +62,6 @@ class Platform {
   // fails and leaves it untouched.
   virtual bool CopyFile(const std::string& from, const std::string& to) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
-  // Lower-cases Windows-1251 text in place: ASCII and Cyrillic letters.
-  virtual void LowerCase(std::string& text) = 0;
   // Shows a message to the user and returns when it has been dismissed.
   virtual void ShowMessage(const std::string& text) = 0;
 };

@@ -12,7 +12,6 @@
 #include <ctime>
 #include <vector>
 
-#include "platform/cp1251.h"
 #include "platform/platform.h"
 
 namespace quillon::platform {
@@ -173,8 +172,6 @@ class PosixPlatform final : public Platform {
   }
 
   bool DeleteFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
-
-  void LowerCase(std::string& text) override { LowerCp1251(text); }
 
   void ShowMessage(const std::string& text) override {
     // One write, so that the text and its line end never interleave with

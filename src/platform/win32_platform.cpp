@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <new>
 
-#include "platform/cp1251.h"
 #include "platform/platform.h"
 
 namespace quillon::platform {
@@ -151,10 +150,6 @@ class Win32Platform final : public Platform {
   }
 
   bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != FALSE; }
-
-  // Every text the library handles is Windows-1251, whatever code page the
-  // machine runs in, so it folds Windows-1251 rather than the active page.
-  void LowerCase(std::string& text) override { LowerCp1251(text); }
 
   // No owner window (the host gives none), the system's default caption,
   // an OK button, no icon, brought to the front.

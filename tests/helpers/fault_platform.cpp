@@ -101,8 +101,6 @@ bool FaultPlatform::DeleteFile(const std::string& path) {
   return !Fails({Op::kDelete, path, 0, 0}) && platform::Native().DeleteFile(path);
 }
 
-void FaultPlatform::LowerCase(std::string& text) { platform::Native().LowerCase(text); }
-
 void FaultPlatform::ShowMessage(const std::string& text) { messages.push_back(text); }
 
 std::function<bool(const OpInfo&)> FaultPlatform::FailWritesTo(std::string path) {

@@ -47,7 +47,6 @@ class FaultPlatform : public platform::Platform {
   bool TempFolder(std::string* folder) override;
   bool CopyFile(const std::string& from, const std::string& to) override;
   bool DeleteFile(const std::string& path) override;
-  void LowerCase(std::string& text) override;
   void ShowMessage(const std::string& text) override;
 
   // Counts the call and asks the rule.

@@ -9,7 +9,6 @@
 #include <filesystem>
 
 #include "helpers/scratch_dir.h"
-#include "platform/cp1251.h"
 #include "platform/platform.h"
 
 namespace quillon::platform {
@@ -156,17 +155,6 @@ TEST_F(TempFolderTest, RefusesAFolderOthersCouldHavePrepared) {
   std::filesystem::create_directory(dir_.File("elsewhere"));
   std::filesystem::create_directory_symlink(dir_.File("elsewhere"), Expected());
   EXPECT_FALSE(Native().TempFolder(&folder));
-}
-
-TEST(PosixPlatformTest, LowerCasingFoldsAsciiAndEveryCyrillicCapital) {
-  std::string text = "ABC xyz \xCC\xCE\xD1\xD2 \xC0\xDF \xA8 \x80\x81\x8A\x8C\x8D\x8E\x8F\xA1\xA3\xA5\xAA\xAF\xB2\xBD";
-  Native().LowerCase(text);
-  EXPECT_EQ(text, "abc xyz \xEC\xEE\xF1\xF2 \xE0\xFF \xB8 \x90\x83\x9A\x9C\x9D\x9E\x9F\xA2\xBC\xB4\xBA\xBF\xB3\xBE");
-  // Small letters, digits and signs such as No. (0xB9) stay as they are.
-  std::string others = "\xE0\xFF\xB8\xB9 09_";
-  std::string copy = others;
-  LowerCp1251(copy);
-  EXPECT_EQ(copy, others);
 }
 
 TEST(PosixPlatformTest, MessageGoesToStandardErrorInOneLine) {

@@ -1,6 +1,6 @@
-#include "platform/cp1251.h"
+#include "support/case_folding.h"
 
-namespace quillon::platform {
+namespace quillon::support {
 
 unsigned char LowerCp1251(unsigned char byte) {
   if (byte >= 'A' && byte <= 'Z') return static_cast<unsigned char>(byte + 0x20);
@@ -29,4 +29,4 @@ void LowerCp1251(std::string& text) {
   for (char& c : text) c = static_cast<char>(LowerCp1251(static_cast<unsigned char>(c)));
 }
 
-}  // namespace quillon::platform
+}  // namespace quillon::support

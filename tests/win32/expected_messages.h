@@ -16,8 +16,6 @@ std::string TableMissing(const std::string& path);
 std::string ImportFileMissing(const std::string& path);
 // "Импорт окончен"
 extern const std::string kImportDone;
-// "1проблема с переименованием дбф в бак"
-extern const std::string kTableBackupFailed;
 // "проблема с переименованием " + from + " в " + to
 std::string ReplaceFailed(const std::string& from, const std::string& to);
 // "База упакована!"

@@ -170,8 +170,8 @@ void LoadingAndMemoNames(Scratch& scratch) {
   CHECK_EQ(session->RecordCount(), 3);
   CHECK_EQ(session->CurrentRecord(), 1);
 
-  // Only the lower-case extension is replaced; Windows finds the file anyway.
-  CHECK_EQ(session->Load(scratch.Path("THREE.DBF")), scratch.Path("THREE.DBF"));
+  // An upper-case extension gives an upper-case memo name.
+  CHECK_EQ(session->Load(scratch.Path("THREE.DBF")), scratch.Path("THREE.DBT"));
   CHECK_EQ(session->RecordCount(), 3);
 
   CHECK(scratch.Folder(kCyrillicFolder));
@@ -198,10 +198,10 @@ void Sharing(Scratch& scratch, const std::string& fixtures) {
   CHECK(CanOpen(memo, GENERIC_READ, kShareAll));
   CHECK(!CanOpen(memo, GENERIC_WRITE, kShareAll));
 
-  // The upper-case spelling derives no memo name, so the memo file is let go.
-  CHECK_EQ(session->Load(scratch.Path("MEMO.DBF")), scratch.Path("MEMO.DBF"));
+  // The upper-case spelling names the same memo file, which stays held.
+  CHECK_EQ(session->Load(scratch.Path("MEMO.DBF")), scratch.Path("MEMO.DBT"));
   CHECK(!CanOpen(table, GENERIC_WRITE, kShareAll));
-  CHECK(CanOpen(memo, GENERIC_WRITE, kShareAll));
+  CHECK(!CanOpen(memo, GENERIC_WRITE, kShareAll));
 }
 
 // A table another program holds open in a way that forbids our opening: the

@@ -14,4 +14,5 @@ for preset in native asan; do
   ctest --preset "$preset" --output-on-failure
 done
 
+bash scripts/fuzz.sh
 bash scripts/win32_tests.sh

@@ -26,6 +26,7 @@
 #include "host/library.h"
 #include "host/messages.h"
 #include "platform/platform.h"
+#include "support/field_names.h"
 #include "support/file_names.h"
 
 namespace {
@@ -138,12 +139,26 @@ void CopyValues(DbfTable& resident, DbfTable& copy, std::vector<std::string>& va
   }
 }
 
+// Whether every field of the copy is found by the names that found it in the
+// resident table: a rebuilt definition trims and upper-cases names, and a
+// host that asks for a field by its old name must still get it.
+bool SameFieldNames(DbfTable& resident, DbfTable& copy) {
+  if (copy.fieldCount != resident.fieldCount) return false;
+  for (int32_t f = 1; f <= resident.fieldCount; ++f) {
+    if (support::LookupFieldName(engine::FieldName(copy, f)) !=
+        support::LookupFieldName(engine::FieldName(resident, f))) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Copies every record of the resident table into the copy table and reads
 // each one back. False when any value may not have arrived exactly as the
 // read exports showed it: cut or refused by the copy's definitions, a memo
 // text that could not be read or written, a memo the copy cannot hold.
 bool CopyRecords(DbfTable& resident, DbfTable& copy) {
-  if (!resident.isOpen || !copy.isOpen) return false;
+  if (!resident.isOpen || !copy.isOpen || !SameFieldNames(resident, copy)) return false;
   LossWatch watch(resident);
   std::vector<std::string> values(static_cast<size_t>(resident.fieldCount) + 1);
   const uint32_t count = resident.header.recordCount;

@@ -16,9 +16,11 @@ const DbfFieldDesc& Desc(const DbfTable& t, int32_t field) {
   return t.fields[static_cast<size_t>(field)];
 }
 
+// Both sides go through the same lookup rule, so that a name another
+// program stored in small letters is found by the text it is listed with.
 int32_t FindListedName(const DbfTable& t, std::string_view wanted) {
   for (int32_t i = 1; i <= t.fieldCount; ++i) {
-    if (support::ListedFieldName(Desc(t, i).name) == wanted) return i;
+    if (support::LookupFieldName(support::ListedFieldName(Desc(t, i).name)) == wanted) return i;
   }
   return 0;
 }

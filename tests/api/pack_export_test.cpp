@@ -122,6 +122,7 @@ TEST_F(PackExportTest, ACopyThatWouldLoseAnythingReplacesNothing) {
       {"a field type the rebuild turns into a narrower one", 0x03, {"F", 'F', 12}, "123456789.12"},
       {"a binary memo pointer with no memo file", 0x30, {"NOTE", 'M', 4},
        std::string("\x05\0\0\0", 4)},
+      {"a name the rebuild would trim", 0x03, {"\x13ID", 'C', 2}, "ab"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

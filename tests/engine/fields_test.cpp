@@ -38,11 +38,16 @@ TEST_F(FieldsTest, NamesAreFoundByTheirCaseAndBlankRules) {
   EXPECT_EQ(t.lastErrorCode, 0);
   // Another program's name with a blank inside is found by its listed text.
   TableBytes foreign;
-  foreign.fields = {{"MY", 'C', 2}, {"MY NAME", 'C', 2}};
-  foreign.records = {"aabb"};
+  // So is one stored in small letters, and a control byte stays part of it.
+  foreign.fields = {{"MY", 'C', 2}, {"MY NAME", 'C', 2}, {"city", 'C', 2}, {"\x13ID", 'C', 2}};
+  foreign.records = {"aabbccdd"};
   DbfTable& other = Open(foreign);
   EXPECT_EQ(FieldIndex(other, "MY NAME"), 2);
   EXPECT_EQ(FieldIndex(other, "MY OTHER"), 1);
+  EXPECT_EQ(FieldIndex(other, "city"), 3);
+  EXPECT_EQ(FieldIndex(other, "CITY"), 3);
+  EXPECT_EQ(FieldIndex(other, "\x13ID"), 4);
+  EXPECT_EQ(FieldIndex(other, "ID"), 0);
 }
 
 TEST_F(FieldsTest, RepeatedAndUnterminatedNamesFollowTheDescriptors) {

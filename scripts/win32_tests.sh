@@ -113,6 +113,17 @@ summary=$(tail -n 1 "$log")
   fail "the Windows test host failed (last line: '$summary', exit status $status)"
 [ "$status" -eq 0 ] || fail "the Windows test host exited with status $status"
 
+# The search again under code page 1252: case folding must not depend on it.
+log=build/win32/search_1252.log
+status=0
+LC_ALL=C.UTF-8 wine "$host" "$fixtures" search >"$log.raw" 2>&1 || status=$?
+tr -d '\r' <"$log.raw" >"$log"
+rm -f "$log.raw"
+summary=$(tail -n 1 "$log")
+[[ "$summary" =~ ^[0-9]+\ passed,\ 0\ failed$ ]] && [ "${summary%% *}" -gt 0 ] && [ "$status" -eq 0 ] ||
+  fail "the search under code page 1252 failed (last line: '$summary', exit status $status; see $log)"
+echo "win32_tests.sh: the search under code page 1252: $summary"
+
 # quillon-host.exe, the console host: first a short session on the exports
 # every build has, in which the message box of a missing table is caught and
 # printed instead of shown; then the tour of examples/, which must print the

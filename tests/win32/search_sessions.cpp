@@ -1,5 +1,5 @@
-// Search sessions: finddata with case folding by the system's CharLowerBuffA
-// under code page 1251 and with wildcards, and getdataotdo in its request
+// Search sessions: finddata with Windows-1251 case folding, whatever the
+// system's code page, and with wildcards, and getdataotdo in its request
 // forms.
 #include <string>
 #include <vector>

@@ -15,6 +15,7 @@
 #include "host/exports.h"
 #include "host/library.h"
 #include "support/case_folding.h"
+#include "support/field_names.h"
 #include "support/text.h"
 #include "support/wildcard.h"
 
@@ -31,7 +32,7 @@ namespace support = quillon::support;
 void FindData(DbfTable& t, Slots& slots) {
   const std::string_view request = slots.file;
   const size_t equals = request.find('=');
-  const int32_t field = engine::FieldIndex(t, support::UpperAscii(support::Trim(request.substr(0, equals))));
+  const int32_t field = engine::FieldIndex(t, support::SearchedFieldName(request.substr(0, equals)));
   std::string mask = "*";
   if (equals != std::string_view::npos) mask += request.substr(equals + 1);
   mask += "*";

@@ -7,7 +7,7 @@
 namespace quillon::support {
 
 std::string NewFieldName(std::string_view text) {
-  return UpperAscii(Trim(text)).substr(0, kMaxFieldNameLength);
+  return SearchedFieldName(text).substr(0, kMaxFieldNameLength);
 }
 
 bool IsFindableName(std::string_view name) {
@@ -23,5 +23,7 @@ std::string LookupFieldName(std::string_view asked) {
   if (!asked.empty() && static_cast<unsigned char>(asked[0]) >= 0x61) return UpperAscii(asked);
   return std::string(asked);
 }
+
+std::string SearchedFieldName(std::string_view asked) { return UpperAscii(Trim(asked)); }
 
 }  // namespace quillon::support

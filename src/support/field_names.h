@@ -28,4 +28,9 @@ std::string ListedFieldName(const std::array<uint8_t, 11>& stored);
 // with "a" or a later byte, exactly as given otherwise.
 std::string LookupFieldName(std::string_view asked);
 
+// The name a search request gives, as it is looked up: blanks and control
+// bytes trimmed at both ends and a-z upper-cased, so "city" and " City "
+// both find CITY.
+std::string SearchedFieldName(std::string_view asked);
+
 }  // namespace quillon::support

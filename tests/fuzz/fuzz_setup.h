@@ -1,7 +1,8 @@
 // What every fuzz target sets up: once per process, a file-size limit whose
 // breach kills the process (a runaway write is a finding, not a full disk),
-// the fuzz platform, and a private scratch folder under the temporary
-// folder; once per input, that folder emptied and the library loaded afresh.
+// the tests' platform (nothing fails, message boxes are only recorded), and
+// a private scratch folder under the temporary folder; once per input, that
+// folder emptied and the library loaded afresh.
 // The library's own temporary folder (TMPDIR) is a subfolder of the scratch
 // folder, so that memopak's temporary tables stay private too.
 #pragma once

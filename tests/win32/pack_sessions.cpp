@@ -68,6 +68,22 @@ void Pack(Scratch& scratch) {
   CHECK_EQ(ReadBytes(memo), BuildMemoFile({"abc", "second", ""}));
 }
 
+// Upper-case names find their memo file, so the rebuild keeps every memo
+// text; the backups are named from the lower-cased path.
+void PackUpperCaseNames(Scratch& scratch) {
+  Section("memopak of CLIENTS.DBF and CLIENTS.DBT");
+  CHECK(scratch.Write("CLIENTS.DBF", BuildTable(kNoteFields, {{"one", MemoPointer(1)}}, 0x83)));
+  CHECK(scratch.Write("CLIENTS.DBT", BuildMemoFile({"kept text"})));
+  Session session;
+  const Plugin& dll = *session;
+  CHECK_EQ(dll.Load(scratch.Path("CLIENTS.DBF")), scratch.Path("CLIENTS.DBT"));
+  dll.memopak();
+  CHECK_MESSAGES(kTablePacked);
+  CHECK_EQ(StoredName(scratch.Path("clients.baz")), "clients.baz");
+  CHECK_EQ(StoredName(scratch.Path("clients.mem")), "clients.mem");
+  CHECK_EQ(dll.Text(dll.getcurrecall), "one|kept text|");
+}
+
 // The backups lie beside the table even when a folder name holds "dbf".
 void PackInFolderNamedDbf(Scratch& scratch) {
   Section("memopak of a table in a folder whose name holds dbf");
@@ -101,6 +117,7 @@ void PackWithoutTable() {
 
 void PackSessions(Scratch& scratch) {
   Pack(scratch);
+  PackUpperCaseNames(scratch);
   PackInFolderNamedDbf(scratch);
   PackWithoutTable();
 }

@@ -15,6 +15,8 @@ add_library(quillon_core STATIC
   ${QUILLON_SRC}/platform/current_platform.cpp
   ${QUILLON_SRC}/engine/format.cpp
   ${QUILLON_SRC}/engine/errors.cpp
+  ${QUILLON_SRC}/engine/fast_paths.cpp
+  ${QUILLON_SRC}/engine/read_window.cpp
   ${QUILLON_SRC}/engine/table.cpp
   ${QUILLON_SRC}/engine/journal.cpp
   ${QUILLON_SRC}/engine/cursor.cpp

@@ -1,7 +1,10 @@
 #include "engine/records.h"
 
+#include <algorithm>
 #include <limits>
+#include <vector>
 
+#include "engine/fast_paths.h"
 #include "engine/journal.h"
 #include "engine/memo.h"
 
@@ -49,8 +52,14 @@ struct PackScan {
 // is written.
 PackScan FindFirstDeleted(DbfTable& t) {
   PackScan scan;
-  scan.read = t.header.headerLength;
-  for (uint32_t i = 1; i <= t.header.recordCount; ++i) {
+  const uint32_t count = t.header.recordCount;
+  uint32_t skipped = CurrentFastPaths().trustKnownLiveRecords ? std::min(t.knownLiveRecords, count) : 0;
+  // The last record is read all the same: a pack leaves it in the buffer.
+  if (skipped == count && count > 0) --skipped;
+  scan.read = RecordOffset(t, skipped + 1);
+  scan.examined = skipped;
+  scan.kept = skipped;
+  for (uint32_t i = skipped + 1; i <= count; ++i) {
     if (!ReadRecordBytes(t, scan.read)) {
       scan.complete = false;
       return scan;
@@ -67,27 +76,39 @@ PackScan FindFirstDeleted(DbfTable& t) {
 }
 
 // Moves every live record from the first deleted one on down over the
-// deleted ones, in one pass, using the record buffer as the work area.
-// Stops at the first read or write that fails.
+// deleted ones, in one pass, using the record buffer as the work area. The
+// moved records are written a batch at a time, always behind the records
+// still to be read. Stops at the first read or write that fails.
 void MoveLiveRecordsDown(DbfTable& t, PackScan& scan) {
+  constexpr size_t kBatchBytes = size_t{64} << 10;
   const size_t length = t.header.recordLength;
+  std::vector<uint8_t> batch;
+  batch.reserve(std::max(kBatchBytes, length));
   scan.write = scan.read;
+  const auto writeBatch = [&] {
+    if (batch.empty()) return true;
+    if (!WriteAt(t.dbfFile.get(), scan.write, batch.data(), batch.size())) return false;
+    scan.write += batch.size();
+    batch.clear();
+    return true;
+  };
   for (uint32_t i = scan.firstDeleted; i <= t.header.recordCount; ++i) {
     if (!ReadRecordBytes(t, scan.read)) {
       scan.complete = false;
       return;
     }
     if (t.recordBuffer[0] != kDeletedFlag) {
-      if (!WriteAt(t.dbfFile.get(), scan.write, t.recordBuffer.data(), length)) {
+      if (batch.size() + length > batch.capacity() && !writeBatch()) {
         scan.complete = false;
         return;
       }
-      scan.write += length;
+      batch.insert(batch.end(), t.recordBuffer.begin(), t.recordBuffer.begin() + length);
       ++scan.kept;
     }
     scan.read += length;
     scan.examined = i;
   }
+  if (!writeBatch()) scan.complete = false;
 }
 
 // Moves the records down under the protection of the journal, then writes
@@ -195,6 +216,8 @@ void Pack(DbfTable& t) {
   } else if (scan.complete) {
     scan.complete = RemoveDeleted(t, scan);
   }
+  // Every record is now live, as the scan or the moves saw.
+  if (scan.complete) t.knownLiveRecords = t.header.recordCount;
   if (!scan.complete) RecordError(t, EngineError::kWriteRecord, scan.examined);
   // The buffer still holds the last record read, which is no longer record
   // currentRecord: it is never written back.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/journal.h"
+#include "engine/read_window.h"
 #include "support/text.h"
 
 namespace quillon::engine {
@@ -19,7 +20,7 @@ std::unique_ptr<platform::File> OpenForUse(const std::string& path, bool* readOn
   auto file = os.Open(path, OpenMode::kReadWriteShareRead);
   *readOnly = file == nullptr;
   if (file == nullptr) file = os.Open(path, OpenMode::kReadOnlyShareRead);
-  return file;
+  return ReadThroughWindow(std::move(file));
 }
 
 // Reads the header and the descriptors. False when the structure cannot be
@@ -112,6 +113,7 @@ void SetActive(DbfTable& t, bool active) {
     return;
   }
   t.dbfFile = OpenForUse(t.fileName, &t.readOnly);
+  t.knownLiveRecords = 0;
   t.isOpen = t.dbfFile != nullptr;
   t.headerModified = false;
   // A file held by another program, one a journal shows half changed and
@@ -135,8 +137,9 @@ void SetActive(DbfTable& t, bool active) {
   if (!t.memoFileName.empty() && t.memoFileName != t.fileName &&
       os.IsExistingFile(t.memoFileName)) {
     bool memoReadOnly = false;
-    t.memoFile = t.readOnly ? os.Open(t.memoFileName, OpenMode::kReadOnlyShareRead)
-                            : OpenForUse(t.memoFileName, &memoReadOnly);
+    t.memoFile = t.readOnly
+                     ? ReadThroughWindow(os.Open(t.memoFileName, OpenMode::kReadOnlyShareRead))
+                     : OpenForUse(t.memoFileName, &memoReadOnly);
     // A memo file a journal shows half rewritten, that cannot be put right,
     // is not read as if it were whole.
     if (t.memoFile != nullptr && RecoverFile(*t.memoFile, t.memoFileName) == Recovery::kFailed) {
@@ -228,6 +231,11 @@ void ReadRecord(DbfTable& t) {
 bool WriteRecord(DbfTable& t) {
   const uint32_t n = t.currentRecord;
   bool written = false;
+  // A record written with the deleted flag (even by a write that fails
+  // part-way) is no longer known to be live.
+  if (n >= 1 && t.recordBuffer[0] == kDeletedFlag) {
+    t.knownLiveRecords = std::min(t.knownLiveRecords, n - 1);
+  }
   if (n == 0 || n > t.header.recordCount) {
     RecordError(t, EngineError::kWriteOutOfRange, static_cast<int32_t>(n));
   } else if (t.bufferIsStandIn || t.readOnly ||

@@ -56,6 +56,10 @@ struct DbfTable {
   // reading, its field widths do not add up to its record length, or a
   // change could not be finished cleanly (the next open puts it right).
   bool readOnly = false;
+  // Records 1 to this number are known not to be marked deleted, because a
+  // pack left them so and nothing has written a deleted flag among them
+  // since: the next pack need not read them again. 0 after opening.
+  uint32_t knownLiveRecords = 0;
 };
 
 std::unique_ptr<DbfTable> NewDbfTable(std::string fileName, std::string memoFileName,

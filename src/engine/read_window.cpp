@@ -1,0 +1,102 @@
+#include "engine/read_window.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/fast_paths.h"
+
+namespace quillon::engine {
+
+WindowedFile::WindowedFile(std::unique_ptr<platform::File> file, size_t windowBytes)
+    : file_(std::move(file)), window_(windowBytes) {}
+
+// Positions are kept here and given to the file only when it is used, so
+// that reads from the window cost no call at all.
+bool WindowedFile::Seek(uint64_t offset) {
+  position_ = offset;
+  return true;
+}
+
+bool WindowedFile::PlaceFile() {
+  if (filePositionKnown_ && filePosition_ == position_) return true;
+  filePositionKnown_ = file_->Seek(position_);
+  filePosition_ = position_;
+  return filePositionKnown_;
+}
+
+bool WindowedFile::Fill() {
+  Forget();
+  size_t got = 0;
+  if (!PlaceFile() || !file_->Read(window_.data(), window_.size(), &got)) {
+    filePositionKnown_ = false;
+    return false;
+  }
+  start_ = position_;
+  held_ = got;
+  reachesEnd_ = got < window_.size();
+  filePosition_ += got;
+  return true;
+}
+
+bool WindowedFile::Read(void* buffer, size_t n, size_t* got) {
+  *got = 0;
+  const uint64_t heldEnd = start_ + held_;
+  const bool covered = position_ >= start_ && (held_ > 0 || reachesEnd_) &&
+                       (position_ + n <= heldEnd || (reachesEnd_ && position_ <= heldEnd));
+  if (!covered) {
+    // A read as large as the window goes straight to the file.
+    if (n >= window_.size()) {
+      if (!PlaceFile()) return false;
+      const bool ok = file_->Read(buffer, n, got);
+      filePositionKnown_ = ok;
+      filePosition_ += *got;
+      position_ += *got;
+      return ok;
+    }
+    if (!Fill()) return false;
+  }
+  const size_t from = static_cast<size_t>(position_ - start_);
+  const size_t given = std::min(n, held_ - from);
+  std::memcpy(buffer, window_.data() + from, given);
+  position_ += given;
+  *got = given;
+  return true;
+}
+
+bool WindowedFile::Write(const void* buffer, size_t n) {
+  if (!PlaceFile() || !file_->Write(buffer, n)) {
+    // What part of it reached the file is unknown.
+    Forget();
+    filePositionKnown_ = false;
+    return false;
+  }
+  const uint64_t heldEnd = start_ + held_;
+  if (position_ >= start_ && position_ + n <= heldEnd) {
+    std::memcpy(window_.data() + (position_ - start_), buffer, n);
+  } else if (position_ + n > start_ && (position_ < heldEnd || reachesEnd_)) {
+    // It covers part of the window, or makes the file longer than the
+    // window says.
+    Forget();
+  }
+  position_ += n;
+  filePosition_ += n;
+  return true;
+}
+
+bool WindowedFile::Size(uint64_t* size) { return file_->Size(size); }
+
+bool WindowedFile::SetEnd() {
+  Forget();
+  if (!PlaceFile()) return false;
+  return file_->SetEnd();
+}
+
+bool WindowedFile::Flush() { return file_->Flush(); }
+
+std::unique_ptr<platform::File> ReadThroughWindow(std::unique_ptr<platform::File> file) {
+  const size_t bytes = CurrentFastPaths().readWindowBytes;
+  if (file == nullptr || bytes == 0) return file;
+  return std::make_unique<WindowedFile>(std::move(file), bytes);
+}
+
+}  // namespace quillon::engine

@@ -1,6 +1,6 @@
 # Sourced by the set-up scripts: installs the Debian packages that building
 # the native preset and running its tests need (g++, CMake, Ninja,
-# GoogleTest, Google Benchmark, Python and dbfread for the tests) when any is
+# GoogleTest, Google Benchmark, shapelib, Python and dbfread for the tests) when any is
 # missing. Installing needs root; without it the calling script stops and
 # says what to install.
 
@@ -13,6 +13,8 @@ install_build_packages() {
   command -v g++ >/dev/null 2>&1 || need+=(g++)
   [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+  # The table benchmark reads the same tables with shapelib for comparison.
+  [ -f /usr/include/shapefil.h ] || need+=(libshp-dev)
   [ -x /usr/bin/python3 ] || need+=(python3)
   # The interoperability test reads tables back with Debian's dbfread.
   /usr/bin/python3 -c 'import dbfread' >/dev/null 2>&1 || need+=(python3-dbfread)

@@ -15,10 +15,14 @@ std::string ExportedValue(engine::DbfTable& table, int32_t field) {
   if (IsMemoField(table, field)) {
     // Left empty when the table has no memo file to read from.
     engine::MemoText(table, field, raw);
-  } else {
-    raw = engine::FieldText(table, field);
+    return support::Trim(raw);
   }
-  return support::Trim(raw);
+  // Trimmed straight from the record buffer: a search or a range reads a
+  // value of every record. A bad field number takes the way that records
+  // its error.
+  const std::span<uint8_t> bytes = engine::FieldBytes(table, field);
+  if (bytes.empty()) return support::Trim(engine::FieldText(table, field));
+  return support::Trim(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace quillon::api

@@ -17,6 +17,11 @@ bool WindowedFile::Seek(uint64_t offset) {
   return true;
 }
 
+bool WindowedFile::ReadAt(uint64_t offset, void* buffer, size_t n, size_t* got) {
+  position_ = offset;
+  return Read(buffer, n, got);
+}
+
 bool WindowedFile::PlaceFile() {
   if (filePositionKnown_ && filePosition_ == position_) return true;
   filePositionKnown_ = file_->Seek(position_);
@@ -24,17 +29,21 @@ bool WindowedFile::PlaceFile() {
   return filePositionKnown_;
 }
 
-bool WindowedFile::Fill() {
+// A read that carries on from inside the last fill or right after it reads
+// twice as far ahead as that fill did, up to the window's size; any other
+// read fetches only what it asks for, so that records read here and there
+// cost one call each, as they would without the window.
+bool WindowedFile::Fill(size_t n) {
+  const bool carriesOn = lastFillEnd_ != UINT64_MAX && position_ >= start_ && position_ <= lastFillEnd_;
+  fill_ = carriesOn ? std::min(window_.size(), std::max(2 * fill_, n)) : n;
   Forget();
+  filePositionKnown_ = false;
   size_t got = 0;
-  if (!PlaceFile() || !file_->Read(window_.data(), window_.size(), &got)) {
-    filePositionKnown_ = false;
-    return false;
-  }
+  if (!file_->ReadAt(position_, window_.data(), fill_, &got)) return false;
   start_ = position_;
   held_ = got;
-  reachesEnd_ = got < window_.size();
-  filePosition_ += got;
+  reachesEnd_ = got < fill_;
+  lastFillEnd_ = start_ + held_;
   return true;
 }
 
@@ -46,14 +55,12 @@ bool WindowedFile::Read(void* buffer, size_t n, size_t* got) {
   if (!covered) {
     // A read as large as the window goes straight to the file.
     if (n >= window_.size()) {
-      if (!PlaceFile()) return false;
-      const bool ok = file_->Read(buffer, n, got);
-      filePositionKnown_ = ok;
-      filePosition_ += *got;
+      filePositionKnown_ = false;
+      const bool ok = file_->ReadAt(position_, buffer, n, got);
       position_ += *got;
       return ok;
     }
-    if (!Fill()) return false;
+    if (!Fill(n)) return false;
   }
   const size_t from = static_cast<size_t>(position_ - start_);
   const size_t given = std::min(n, held_ - from);

@@ -270,7 +270,7 @@ bool WriteHeader(DbfTable& t) {
 
 bool ReadAt(platform::File* file, uint64_t offset, void* buffer, size_t n, size_t* got) {
   *got = 0;
-  return file != nullptr && file->Seek(offset) && file->Read(buffer, n, got);
+  return file != nullptr && file->ReadAt(offset, buffer, n, got);
 }
 
 bool WriteAt(platform::File* file, uint64_t offset, const void* buffer, size_t n) {

@@ -21,6 +21,9 @@ class File {
   // Reads up to n bytes at the position; *got receives how many arrived
   // (fewer at the end of the file). False when the call itself fails.
   virtual bool Read(void* buffer, size_t n, size_t* got) = 0;
+  // The same at an absolute offset, in one call; the position afterwards is
+  // not known.
+  virtual bool ReadAt(uint64_t offset, void* buffer, size_t n, size_t* got) = 0;
   // Writes n bytes at the position. False when the call fails.
   virtual bool Write(const void* buffer, size_t n) = 0;
   virtual bool Size(uint64_t* size) = 0;

@@ -45,6 +45,23 @@ class PosixFile final : public File {
     return true;
   }
 
+  bool ReadAt(uint64_t offset, void* buffer, size_t n, size_t* got) override {
+    size_t total = 0;
+    auto* bytes = static_cast<char*>(buffer);
+    while (total < n) {
+      const ssize_t r = ::pread(fd_, bytes + total, n - total, static_cast<off_t>(offset + total));
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        *got = total;
+        return false;
+      }
+      if (r == 0) break;
+      total += static_cast<size_t>(r);
+    }
+    *got = total;
+    return true;
+  }
+
   bool Write(const void* buffer, size_t n) override {
     size_t total = 0;
     const auto* bytes = static_cast<const char*>(buffer);

@@ -51,6 +51,28 @@ class Win32File final : public File {
     return true;
   }
 
+  // A synchronous handle reads at the offset an OVERLAPPED names, and
+  // reports the end of the file as a failure with ERROR_HANDLE_EOF.
+  bool ReadAt(uint64_t offset, void* buffer, size_t n, size_t* got) override {
+    size_t total = 0;
+    auto* bytes = static_cast<char*>(buffer);
+    while (total < n) {
+      const uint64_t at = offset + total;
+      OVERLAPPED place{};
+      place.Offset = static_cast<DWORD>(at);
+      place.OffsetHigh = static_cast<DWORD>(at >> 32);
+      DWORD arrived = 0;
+      if (::ReadFile(handle_, bytes + total, ChunkSize(n - total), &arrived, &place) == FALSE) {
+        *got = total;
+        return ::GetLastError() == ERROR_HANDLE_EOF;
+      }
+      if (arrived == 0) break;
+      total += arrived;
+    }
+    *got = total;
+    return true;
+  }
+
   bool Write(const void* buffer, size_t n) override {
     size_t total = 0;
     const auto* bytes = static_cast<const char*>(buffer);

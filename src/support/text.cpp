@@ -8,7 +8,7 @@ std::string TrimRight(std::string_view text) {
   return std::string(text.substr(0, end));
 }
 
-std::string Trim(std::string_view text) {
+std::string_view TrimmedView(std::string_view text) {
   // The ends go first, then the value stops at a NUL: blanks that stand
   // before an inner NUL belong to the value. Skipping at the start stops at
   // a NUL, so a value that starts with one ends up empty.
@@ -18,8 +18,10 @@ std::string Trim(std::string_view text) {
   size_t begin = 0;
   while (begin < rest.size() && IsBlankByte(rest[begin]) && rest[begin] != '\0') ++begin;
   rest.remove_prefix(begin);
-  return std::string(rest.substr(0, rest.find('\0')));
+  return rest.substr(0, rest.find('\0'));
 }
+
+std::string Trim(std::string_view text) { return std::string(TrimmedView(text)); }
 
 int32_t ReadWholeNumber(std::string_view text) {
   size_t i = 0;

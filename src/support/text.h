@@ -17,6 +17,8 @@ std::string TrimRight(std::string_view text);
 // Removes bytes at or below 0x20 from both ends, then ends the result before
 // its first remaining NUL byte.
 std::string Trim(std::string_view text);
+// The same, as a part of `text`.
+std::string_view TrimmedView(std::string_view text);
 
 // An optional "+" or "-" as the first byte, then decimal digits up to the
 // first other byte; no digits gives 0. Blanks are not skipped. The value

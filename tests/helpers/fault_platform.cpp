@@ -28,6 +28,16 @@ class FaultFile final : public platform::File {
     return ok;
   }
 
+  bool ReadAt(uint64_t offset, void* buffer, size_t n, size_t* got) override {
+    if (owner_.Fails({Op::kRead, path_, offset, n})) {
+      *got = 0;
+      return false;
+    }
+    const bool ok = inner_->ReadAt(offset, buffer, n, got);
+    position_ = offset + *got;
+    return ok;
+  }
+
   bool Write(const void* buffer, size_t n) override {
     OpInfo info{Op::kWrite, path_, position_, n};
     if (owner_.Fails(info)) {

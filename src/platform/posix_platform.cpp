@@ -18,6 +18,26 @@ namespace quillon::platform {
 
 namespace {
 
+// Calls `once(into, wanted, done)` until n bytes arrived or the file ends;
+// an interrupted call is made again.
+template <typename ReadOnce>
+bool ReadFully(void* buffer, size_t n, size_t* got, ReadOnce once) {
+  size_t total = 0;
+  auto* bytes = static_cast<char*>(buffer);
+  while (total < n) {
+    const ssize_t r = once(bytes + total, n - total, total);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      *got = total;
+      return false;
+    }
+    if (r == 0) break;
+    total += static_cast<size_t>(r);
+  }
+  *got = total;
+  return true;
+}
+
 class PosixFile final : public File {
  public:
   explicit PosixFile(int fd) : fd_(fd) {}
@@ -29,37 +49,15 @@ class PosixFile final : public File {
   }
 
   bool Read(void* buffer, size_t n, size_t* got) override {
-    size_t total = 0;
-    auto* bytes = static_cast<char*>(buffer);
-    while (total < n) {
-      ssize_t r = ::read(fd_, bytes + total, n - total);
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        *got = total;
-        return false;
-      }
-      if (r == 0) break;
-      total += static_cast<size_t>(r);
-    }
-    *got = total;
-    return true;
+    return ReadFully(buffer, n, got, [this](char* into, size_t wanted, size_t) {
+      return ::read(fd_, into, wanted);
+    });
   }
 
   bool ReadAt(uint64_t offset, void* buffer, size_t n, size_t* got) override {
-    size_t total = 0;
-    auto* bytes = static_cast<char*>(buffer);
-    while (total < n) {
-      const ssize_t r = ::pread(fd_, bytes + total, n - total, static_cast<off_t>(offset + total));
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        *got = total;
-        return false;
-      }
-      if (r == 0) break;
-      total += static_cast<size_t>(r);
-    }
-    *got = total;
-    return true;
+    return ReadFully(buffer, n, got, [this, offset](char* into, size_t wanted, size_t done) {
+      return ::pread(fd_, into, wanted, static_cast<off_t>(offset + done));
+    });
   }
 
   bool Write(const void* buffer, size_t n) override {

@@ -36,41 +36,20 @@ class Win32File final : public File {
   }
 
   bool Read(void* buffer, size_t n, size_t* got) override {
-    size_t total = 0;
-    auto* bytes = static_cast<char*>(buffer);
-    while (total < n) {
-      DWORD arrived = 0;
-      if (::ReadFile(handle_, bytes + total, ChunkSize(n - total), &arrived, nullptr) == FALSE) {
-        *got = total;
-        return false;
-      }
-      if (arrived == 0) break;  // the end of the file
-      total += arrived;
-    }
-    *got = total;
-    return true;
+    return ReadFully(buffer, n, got, [](size_t) { return static_cast<OVERLAPPED*>(nullptr); });
   }
 
   // A synchronous handle reads at the offset an OVERLAPPED names, and
   // reports the end of the file as a failure with ERROR_HANDLE_EOF.
   bool ReadAt(uint64_t offset, void* buffer, size_t n, size_t* got) override {
-    size_t total = 0;
-    auto* bytes = static_cast<char*>(buffer);
-    while (total < n) {
-      const uint64_t at = offset + total;
-      OVERLAPPED place{};
+    OVERLAPPED place{};
+    return ReadFully(buffer, n, got, [&](size_t done) {
+      const uint64_t at = offset + done;
+      place = OVERLAPPED{};
       place.Offset = static_cast<DWORD>(at);
       place.OffsetHigh = static_cast<DWORD>(at >> 32);
-      DWORD arrived = 0;
-      if (::ReadFile(handle_, bytes + total, ChunkSize(n - total), &arrived, &place) == FALSE) {
-        *got = total;
-        return ::GetLastError() == ERROR_HANDLE_EOF;
-      }
-      if (arrived == 0) break;
-      total += arrived;
-    }
-    *got = total;
-    return true;
+      return &place;
+    });
   }
 
   bool Write(const void* buffer, size_t n) override {
@@ -104,6 +83,26 @@ class Win32File final : public File {
   static DWORD ChunkSize(size_t left) {
     constexpr size_t kMaxChunk = 1u << 30;
     return static_cast<DWORD>(left < kMaxChunk ? left : kMaxChunk);
+  }
+
+  // Reads until n bytes arrived or the file ends; `placeOf(done)` gives the
+  // OVERLAPPED that places each call, or null to read at the position.
+  template <typename PlaceOf>
+  bool ReadFully(void* buffer, size_t n, size_t* got, PlaceOf placeOf) {
+    size_t total = 0;
+    auto* bytes = static_cast<char*>(buffer);
+    while (total < n) {
+      DWORD arrived = 0;
+      if (::ReadFile(handle_, bytes + total, ChunkSize(n - total), &arrived, placeOf(total)) ==
+          FALSE) {
+        *got = total;
+        return ::GetLastError() == ERROR_HANDLE_EOF;
+      }
+      if (arrived == 0) break;  // the end of the file
+      total += arrived;
+    }
+    *got = total;
+    return true;
   }
 
   HANDLE handle_;

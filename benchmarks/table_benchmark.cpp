@@ -173,7 +173,8 @@ void ForEachRecord(const std::string& path, const std::function<void(int, const 
   char head[12];
   if (::pread(fd, head, 12, 0) != 12) std::abort();
   const uint32_t count = static_cast<uint8_t>(head[4]) | static_cast<uint8_t>(head[5]) << 8 |
-                         static_cast<uint8_t>(head[6]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(head[7])) << 24;
+                         static_cast<uint8_t>(head[6]) << 16 |
+                         static_cast<uint32_t>(static_cast<uint8_t>(head[7])) << 24;
   const size_t headerLength = static_cast<uint8_t>(head[8]) | static_cast<uint8_t>(head[9]) << 8;
   const size_t length = static_cast<uint8_t>(head[10]) | static_cast<uint8_t>(head[11]) << 8;
   const size_t perChunk = (size_t{64} << 10) / length;
@@ -184,7 +185,8 @@ void ForEachRecord(const std::string& path, const std::function<void(int, const 
     if (::pread(fd, chunk.data(), records * length, at) != static_cast<ssize_t>(records * length)) {
       std::abort();
     }
-    for (size_t r = 0; r < records; ++r) visit(static_cast<int>(first + r), chunk.data() + r * length);
+    for (size_t r = 0; r < records; ++r)
+      visit(static_cast<int>(first + r), chunk.data() + r * length);
   }
   ::close(fd);
 }
@@ -204,14 +206,16 @@ void CopyFileBytes(const std::string& from, const std::string& to) {
 
 // ID N 8, NAME C 30, CITY C 20, SUM N 10.2: one record in a hundred has a
 // NAME with "xyz" in it, another one in a hundred a CITY with "моск".
-const std::vector<Field> kPeople = {{"ID", 'N', 8, 0}, {"NAME", 'C', 30, 0}, {"CITY", 'C', 20, 0},
-                                    {"SUM", 'N', 10, 2}};
+const std::vector<Field> kPeople = {
+    {"ID", 'N', 8, 0}, {"NAME", 'C', 30, 0}, {"CITY", 'C', 20, 0}, {"SUM", 'N', 10, 2}};
 constexpr int kNameAt = 9, kCityAt = 39, kSumAt = 59;
 std::string Person(int i) {
-  const std::string name = i % 100 == 7 ? "Xyzzy Person " + std::to_string(i) : "Name Person " + std::to_string(i);
+  const std::string name =
+      i % 100 == 7 ? "Xyzzy Person " + std::to_string(i) : "Name Person " + std::to_string(i);
   // "Москва-" and "Смоленск-" in Windows-1251.
-  const std::string city = (i % 100 == 13 ? "\xCC\xEE\xF1\xEA\xE2\xE0-" : "\xD1\xEC\xEE\xEB\xE5\xED\xF1\xEA-") +
-                           std::to_string(i % 977);
+  const std::string city =
+      (i % 100 == 13 ? "\xCC\xEE\xF1\xEA\xE2\xE0-" : "\xD1\xEC\xEE\xEB\xE5\xED\xF1\xEA-") +
+      std::to_string(i % 977);
   return Padded(std::to_string(i), 8, true) + Padded(name, 30) + Padded(city, 20) +
          Padded(std::to_string(i % 1000) + ".25", 10, true);
 }
@@ -255,8 +259,10 @@ void Searches(const std::string& table, size_t& peak) {
                              {"Cyrillic", "CITY", kCityAt, 20, "\xCC\xCE\xD1\xCA"}};  // "МОСК"
   for (const Search& s : searches) {
     std::string answer;
-    const double library = Time([&] { answer = Ask(finddata, std::string(s.field) + "=" + s.pattern); });
-    peak = std::max(peak, PeakOf([&] { Ask(finddata, std::string(s.field) + "=" + s.pattern); }, answer.size()));
+    const double library =
+        Time([&] { answer = Ask(finddata, std::string(s.field) + "=" + s.pattern); });
+    peak = std::max(peak, PeakOf([&] { Ask(finddata, std::string(s.field) + "=" + s.pattern); },
+                                 answer.size()));
     std::string mask = "*" + s.pattern + "*";
     LowerCp1251(mask);
     std::string direct;
@@ -285,8 +291,10 @@ void Searches(const std::string& table, size_t& peak) {
       DBFClose(dbf);
     });
     Check(peer == direct, std::string("shapelib ") + s.what);
-    Report((std::string("finddata ") + s.what + " / tight fold-and-match loop").c_str(), library / tight, 2, true);
-    Report((std::string("shapelib loop / finddata ") + s.what).c_str(), shapelib / library, 3, false);
+    Report((std::string("finddata ") + s.what + " / tight fold-and-match loop").c_str(),
+           library / tight, 2, true);
+    Report((std::string("shapelib loop / finddata ") + s.what).c_str(), shapelib / library, 3,
+           false);
   }
 }
 
@@ -298,7 +306,8 @@ void Reads(const std::string& table, size_t& peak) {
   std::string direct;
   const double fromBytes = Time([&] {
     direct.clear();
-    ForEachRecord(table, [&](int, const char* record) { direct += FieldValue(record, kNameAt, 30) + "|"; });
+    ForEachRecord(
+        table, [&](int, const char* record) { direct += FieldValue(record, kNameAt, 30) + "|"; });
     direct += "#";
   });
   Check(answer == direct, "getdataotdo NAME|1|max");
@@ -330,7 +339,8 @@ void Reads(const std::string& table, size_t& peak) {
     });
   });
   Check(hostLength == directLength, "getcurrecall over every record");
-  Report("host loop first/next1/getcurrecall / the same texts from bytes", host / hostDirect, 3, true);
+  Report("host loop first/next1/getcurrecall / the same texts from bytes", host / hostDirect, 3,
+         true);
 
   std::mt19937 random(7);
   const int32_t count = Count();
@@ -377,7 +387,8 @@ void Edits(const Folder& dir, size_t& peak) {
     SetData(1);
     gotorec();
     Ask(editrec, "NAME=warm");
-    add[s] = PerCall(kCalls, [](int i) { Ask(addrec, "NAME=added " + std::to_string(i) + "|SUM=1.50"); });
+    add[s] = PerCall(kCalls,
+                     [](int i) { Ask(addrec, "NAME=added " + std::to_string(i) + "|SUM=1.50"); });
     Check(Count() == sizes[s] + kCalls, "addrec counts");
     std::mt19937 random(11);
     edit[s] = PerCall(kCalls, [&](int i) {
@@ -413,7 +424,8 @@ void Edits(const Folder& dir, size_t& peak) {
     const off_t end = headerLength + off_t{count} * length;
     std::vector<char> chunk((size_t{64} << 10) / 69 * 69);
     for (off_t from = headerLength + off_t{middle} * length; from < end;) {
-      const size_t n = static_cast<size_t>(std::min<off_t>(static_cast<off_t>(chunk.size()), end - from));
+      const size_t n =
+          static_cast<size_t>(std::min<off_t>(static_cast<off_t>(chunk.size()), end - from));
       if (::pread(fd, chunk.data(), n, from) != static_cast<ssize_t>(n) ||
           ::pwrite(fd, chunk.data(), n, from - length) != static_cast<ssize_t>(n)) {
         std::abort();
@@ -431,16 +443,20 @@ void Edits(const Folder& dir, size_t& peak) {
 const std::vector<Field> kNotes = {{"KEY", 'C', 20, 0}, {"NOTE", 'M', 10, 0}, {"MORE", 'M', 10, 0}};
 
 void WriteNotes(const std::string& table, int count) {
-  WriteTable(table, kNotes, count,
-             [](int i) { return Padded("key " + std::to_string(i), 20) + Padded(std::to_string(i), 10, true); },
-             true);
+  WriteTable(
+      table, kNotes, count,
+      [](int i) {
+        return Padded("key " + std::to_string(i), 20) + Padded(std::to_string(i), 10, true);
+      },
+      true);
   std::string memo(512, '\0');
   const uint32_t next = static_cast<uint32_t>(count) + 1;
   std::memcpy(memo.data(), &next, 4);
   std::ofstream out(table.substr(0, table.size() - 3) + "dbt", std::ios::binary);
   out << memo;
   for (int i = 1; i <= count; ++i) {
-    std::string block = "the note of record " + std::to_string(i) + " with some words in it\x1A\x1A";
+    std::string block =
+        "the note of record " + std::to_string(i) + " with some words in it\x1A\x1A";
     block.resize(512, ' ');
     out << block;
   }
@@ -458,7 +474,8 @@ void Imports(const Folder& dir, size_t& peak) {
     const std::string text = dir.File("import" + std::to_string(s) + ".txt");
     {
       std::ofstream out(text, std::ios::binary);
-      for (int i = 0; i < records[s]; ++i) out << "imported " << i << "#first memo " << i << "#second memo " << i << "##";
+      for (int i = 0; i < records[s]; ++i)
+        out << "imported " << i << "#first memo " << i << "#second memo " << i << "##";
     }
     Load(table);
     const double start = CpuSeconds();
@@ -507,7 +524,9 @@ class QuietPlatform final : public quillon::platform::Platform {
   bool IsExistingFile(const std::string& path) override { return os().IsExistingFile(path); }
   quillon::platform::LocalDate Today() override { return os().Today(); }
   bool TempFolder(std::string* folder) override { return os().TempFolder(folder); }
-  bool CopyFile(const std::string& from, const std::string& to) override { return os().CopyFile(from, to); }
+  bool CopyFile(const std::string& from, const std::string& to) override {
+    return os().CopyFile(from, to);
+  }
   bool DeleteFile(const std::string& path) override { return os().DeleteFile(path); }
   void ShowMessage(const std::string&) override { ++messages; }
   int messages = 0;

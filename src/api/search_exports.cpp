@@ -32,7 +32,8 @@ namespace support = quillon::support;
 void FindData(DbfTable& t, Slots& slots) {
   const std::string_view request = slots.file;
   const size_t equals = request.find('=');
-  const int32_t field = engine::FieldIndex(t, support::SearchedFieldName(request.substr(0, equals)));
+  const int32_t field =
+      engine::FieldIndex(t, support::SearchedFieldName(request.substr(0, equals)));
   std::string mask = "*";
   if (equals != std::string_view::npos) mask += request.substr(equals + 1);
   mask += "*";

@@ -34,7 +34,8 @@ bool WindowedFile::PlaceFile() {
 // read fetches only what it asks for, so that records read here and there
 // cost one call each, as they would without the window.
 bool WindowedFile::Fill(size_t n) {
-  const bool carriesOn = lastFillEnd_ != UINT64_MAX && position_ >= start_ && position_ <= lastFillEnd_;
+  const bool carriesOn =
+      lastFillEnd_ != UINT64_MAX && position_ >= start_ && position_ <= lastFillEnd_;
   fill_ = carriesOn ? std::min(window_.size(), std::max(2 * fill_, n)) : n;
   Forget();
   filePositionKnown_ = false;

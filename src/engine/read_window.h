@@ -34,15 +34,18 @@ class WindowedFile final : public platform::File {
   // Moves the file's own position to position_ when it is elsewhere.
   bool PlaceFile();
   bool Fill(size_t n);
-  void Forget() { held_ = 0; reachesEnd_ = false; }
+  void Forget() {
+    held_ = 0;
+    reachesEnd_ = false;
+  }
 
   std::unique_ptr<platform::File> file_;
   std::vector<uint8_t> window_;
   uint64_t position_ = 0;
   uint64_t filePosition_ = 0;
   bool filePositionKnown_ = false;
-  uint64_t start_ = 0;  // the file offset of window_[0]
-  size_t held_ = 0;     // how many bytes of window_ hold the file's bytes
+  uint64_t start_ = 0;       // the file offset of window_[0]
+  size_t held_ = 0;          // how many bytes of window_ hold the file's bytes
   bool reachesEnd_ = false;  // the file ends where the held bytes end
   size_t fill_ = 0;          // how much the last fill asked for
   uint64_t lastFillEnd_ = UINT64_MAX;

@@ -53,7 +53,8 @@ struct PackScan {
 PackScan FindFirstDeleted(DbfTable& t) {
   PackScan scan;
   const uint32_t count = t.header.recordCount;
-  uint32_t skipped = CurrentFastPaths().trustKnownLiveRecords ? std::min(t.knownLiveRecords, count) : 0;
+  uint32_t skipped =
+      CurrentFastPaths().trustKnownLiveRecords ? std::min(t.knownLiveRecords, count) : 0;
   // The last record is read all the same: a pack leaves it in the buffer.
   if (skipped == count && count > 0) --skipped;
   scan.read = RecordOffset(t, skipped + 1);

@@ -76,6 +76,7 @@ bool WindowedFile::Write(const void* buffer, size_t n) {
     // What part of it reached the file is unknown.
     Forget();
     filePositionKnown_ = false;
+    sizeKnown_ = false;
     return false;
   }
   const uint64_t heldEnd = start_ + held_;
@@ -88,15 +89,25 @@ bool WindowedFile::Write(const void* buffer, size_t n) {
   }
   position_ += n;
   filePosition_ += n;
+  size_ = std::max(size_, position_);
   return true;
 }
 
-bool WindowedFile::Size(uint64_t* size) { return file_->Size(size); }
+// Only the library changes the file's length while it holds it open, so
+// the length it was told once stays known through its own writes and cuts.
+bool WindowedFile::Size(uint64_t* size) {
+  if (!sizeKnown_) sizeKnown_ = file_->Size(&size_);
+  *size = size_;
+  return sizeKnown_;
+}
 
 bool WindowedFile::SetEnd() {
   Forget();
-  if (!PlaceFile()) return false;
-  return file_->SetEnd();
+  // Cutting a file at its own length changes nothing.
+  if (sizeKnown_ && size_ == position_) return true;
+  sizeKnown_ = PlaceFile() && file_->SetEnd();
+  size_ = position_;
+  return sizeKnown_;
 }
 
 bool WindowedFile::Flush() { return file_->Flush(); }

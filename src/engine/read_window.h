@@ -1,12 +1,12 @@
 // A table or memo file read through a read-ahead window: a read the window
 // holds is served from memory, and one it does not hold fills the window with
 // one call from the position asked for, further ahead the longer reads go on
-// in order. Every write, cut and failure goes
-// through to the file and keeps the window exact, so what a read returns is
-// always what the file holds. Only the library writes a file it holds open
-// (others may only read it), so nothing else can change the bytes under the
-// window. The window is the only memory held: a fixed size, whatever the
-// file's size.
+// in order. The file's length is kept too, once it was asked for. Every
+// write, cut and failure goes through to the file and keeps the window and
+// the length exact, so what a read returns is always what the file holds.
+// Only the library writes a file it holds open (others may only read it), so
+// nothing else can change the bytes under the window. The window is the only
+// memory held: a fixed size, whatever the file's size.
 #pragma once
 
 #include <cstddef>
@@ -49,6 +49,8 @@ class WindowedFile final : public platform::File {
   bool reachesEnd_ = false;  // the file ends where the held bytes end
   size_t fill_ = 0;          // how much the last fill asked for
   uint64_t lastFillEnd_ = UINT64_MAX;
+  uint64_t size_ = 0;  // the file's length, when sizeKnown_
+  bool sizeKnown_ = false;
 };
 
 // A file to read through a window of the current size (the file itself when

@@ -25,7 +25,8 @@ struct Reads {
 struct Change {
   const char* what;
   // 'w' write, 'f' write failing after 3 bytes, 'r' the same made again after
-  // it failed, 'e' end the file there, 'g' write on from where the reads ended
+  // it failed, 'e' end the file there, 'c' the same and a write going on, 'g'
+  // write on from where the reads ended
   char kind;
   size_t length;
 };
@@ -39,7 +40,7 @@ TEST(ReadWindowTest, NoWriteCutOrFailureLeavesAReadStale) {
   const Change changes[] = {
       {"a 1-byte write", 'w', 1},  {"a 6-byte write", 'w', 6},        {"a 24-byte write", 'w', 24},
       {"a failed write", 'f', 8},  {"a failed write made again", 'r', 8},
-      {"a cut or growth", 'e', 0}, {"a write going on", 'g', 5}};
+      {"a cut or growth", 'e', 0}, {"a cut, then a write", 'c', 5}, {"a write going on", 'g', 5}};
   std::string start;
   for (int i = 0; i < 64; ++i) start += static_cast<char>('@' + i);
   FaultPlatform platform;
@@ -73,17 +74,21 @@ TEST(ReadWindowTest, NoWriteCutOrFailureLeavesAReadStale) {
             here += arrived;
             EXPECT_TRUE(ok && got == want) << trail << " gave " << got << ", not " << want;
           };
+          // The reads, and the length, which the window may keep from now on.
           const auto readAsSetUp = [&] {
             for (const auto& [offset, n] : setup.reads) {
               check(offset < 0 ? -1 : static_cast<int64_t>(from) + offset, n);
             }
+            uint64_t size = 0;
+            EXPECT_TRUE(file.Size(&size) && size == real.size()) << trail << ": length " << size;
           };
           readAsSetUp();
           const uint64_t at = change.kind == 'g' ? here : sweep;
           const std::string bytes(change.length, 'z');
           trail += std::string(" ") + change.kind + "@" + std::to_string(at);
+          const bool cuts = change.kind == 'e' || change.kind == 'c';
           std::string model = start;  // what the file must hold afterwards
-          model.resize(std::max<uint64_t>(at, change.kind == 'e' ? 0 : 64), '\0');
+          model.resize(std::max<uint64_t>(at, cuts ? 0 : 64), '\0');
           EXPECT_TRUE(change.kind == 'g' || file.Seek(at));
           if (change.kind == 'f' || change.kind == 'r') {
             platform.fail = FaultPlatform::FailNth(Op::kWrite, 1);
@@ -92,16 +97,14 @@ TEST(ReadWindowTest, NoWriteCutOrFailureLeavesAReadStale) {
             platform.fail = nullptr;
             model.replace(at, 3, bytes, 0, 3);
           }
-          if (change.kind == 'e') {
-            EXPECT_TRUE(file.SetEnd());
-          } else if (change.kind != 'f') {
+          EXPECT_TRUE(!cuts || file.SetEnd());
+          if (change.kind != 'e' && change.kind != 'f') {
             EXPECT_TRUE(change.kind != 'r' || file.Seek(at));
             EXPECT_TRUE(file.Write(bytes.data(), bytes.size()));
             model.replace(at, bytes.size(), bytes);
           }
           real = ReadWholeFile(path);
-          uint64_t size = 0;
-          EXPECT_TRUE(real == model && file.Size(&size) && size == real.size()) << trail;
+          EXPECT_EQ(real, model) << trail;
           readAsSetUp();
           check(static_cast<int64_t>(at > 4 ? at - 4 : 0), 5);
           for (int i = 0; i < 4; ++i) check(-1, 5);

@@ -10,8 +10,8 @@
 namespace quillon::engine {
 
 struct FastPaths {
-  // Bytes a table or memo file reads ahead in one call; 0 reads exactly
-  // what is asked for.
+  // The most a table or memo file reads ahead in one call (reads in order
+  // grow towards it); 0 reads exactly what is asked for.
   size_t readWindowBytes = size_t{64} << 10;
   // Whether a pack trusts what the table knows of its leading live records.
   bool trustKnownLiveRecords = true;

@@ -18,7 +18,9 @@ add_library(quillon_core STATIC
   ${QUILLON_SRC}/engine/fast_paths.cpp
   ${QUILLON_SRC}/engine/read_window.cpp
   ${QUILLON_SRC}/engine/table.cpp
+  ${QUILLON_SRC}/engine/journal_format.cpp
   ${QUILLON_SRC}/engine/journal.cpp
+  ${QUILLON_SRC}/engine/shift_journal.cpp
   ${QUILLON_SRC}/engine/cursor.cpp
   ${QUILLON_SRC}/engine/fields.cpp
   ${QUILLON_SRC}/engine/records.cpp

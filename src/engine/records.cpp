@@ -7,6 +7,7 @@
 #include "engine/fast_paths.h"
 #include "engine/journal.h"
 #include "engine/memo.h"
+#include "engine/shift_journal.h"
 
 namespace quillon::engine {
 
@@ -40,12 +41,11 @@ void UndoAppend(DbfTable& t, uint32_t added, bool headerModified) {
 
 // Where a pack got to.
 struct PackScan {
-  uint64_t write = 0;  // where the next kept record goes
-  uint64_t read = 0;   // the first record not dealt with
+  uint64_t read = 0;  // the first record not dealt with
   uint32_t kept = 0;
   uint32_t examined = 0;
   uint32_t firstDeleted = 0;  // 0: no record is flagged
-  bool complete = true;       // false when a read or a move failed
+  bool complete = true;       // false when a read or the removal failed
 };
 
 // Reads the records in order up to the first one flagged deleted. Nothing
@@ -76,63 +76,36 @@ PackScan FindFirstDeleted(DbfTable& t) {
   return scan;
 }
 
-// Moves every live record from the first deleted one on down over the
-// deleted ones, in one pass, using the record buffer as the work area. The
-// moved records are written a batch at a time, always behind the records
-// still to be read. Stops at the first read or write that fails.
-void MoveLiveRecordsDown(DbfTable& t, PackScan& scan) {
-  constexpr size_t kBatchBytes = size_t{64} << 10;
-  const size_t length = t.header.recordLength;
-  std::vector<uint8_t> batch;
-  batch.reserve(std::max(kBatchBytes, length));
-  scan.write = scan.read;
-  const auto writeBatch = [&] {
-    if (batch.empty()) return true;
-    if (!WriteAt(t.dbfFile.get(), scan.write, batch.data(), batch.size())) return false;
-    scan.write += batch.size();
-    batch.clear();
-    return true;
-  };
-  for (uint32_t i = scan.firstDeleted; i <= t.header.recordCount; ++i) {
-    if (!ReadRecordBytes(t, scan.read)) {
-      scan.complete = false;
-      return;
-    }
-    if (t.recordBuffer[0] != kDeletedFlag) {
-      if (batch.size() + length > batch.capacity() && !writeBatch()) {
-        scan.complete = false;
-        return;
-      }
-      batch.insert(batch.end(), t.recordBuffer.begin(), t.recordBuffer.begin() + length);
-      ++scan.kept;
-    }
-    scan.read += length;
-    scan.examined = i;
-  }
-  if (!writeBatch()) scan.complete = false;
-}
-
-// Moves the records down under the protection of the journal, then writes
-// the new count and cuts the file after the last record kept (readers that
-// go by the file's length would show the removed records again). Whatever
-// fails, the file is put back as it was; when even that fails, the journal
-// stays for the next open and nothing more is written meanwhile.
+// Moves the live records down over the deleted ones under the protection of
+// the journal, then writes the new count and cuts the file after the last
+// record kept (readers that go by the file's length would show the removed
+// records again). Whatever fails, the file is put back as it was; when even
+// that fails, the journal stays for the next open and nothing more is
+// written meanwhile. The buffer is left holding the last record read.
 bool RemoveDeleted(DbfTable& t, PackScan& scan) {
-  const uint64_t from = RecordOffset(t, scan.firstDeleted);
-  if (!SaveHeadAndTail(*t.dbfFile, t.fileName, kHeaderSize, from)) return false;
-  MoveLiveRecordsDown(t, scan);
-  DbfHeader packed = t.header;
-  packed.recordCount = scan.kept;
+  FlaggedRecords records;
+  records.headBytes = kHeaderSize;
+  records.from = RecordOffset(t, scan.firstDeleted);
+  records.end = RecordOffset(t, t.header.recordCount + 1);
+  records.recordLength = t.header.recordLength;
+  records.flag = kDeletedFlag;
   const DbfHeader before = t.header;
-  t.header = packed;
-  StampDate(t);
-  if (scan.complete && WriteHeader(t) && SetLength(t.dbfFile.get(), scan.write) &&
-      CommitChange(*t.dbfFile, t.fileName)) {
+  ShiftProgress progress;
+  const auto finish = [&](uint64_t end) {
+    t.header.recordCount = scan.kept + progress.kept;
+    StampDate(t);
+    return WriteHeader(t) && SetLength(t.dbfFile.get(), end);
+  };
+  const ShiftOutcome outcome =
+      RemoveFlaggedRecords(*t.dbfFile, t.fileName, records, finish, &progress);
+  scan.examined += progress.examined;
+  std::copy(progress.lastRecord.begin(), progress.lastRecord.end(), t.recordBuffer.begin());
+  if (outcome == ShiftOutcome::kDone) {
     t.headerModified = true;
     return true;
   }
   t.header = before;
-  if (!UndoChange(*t.dbfFile, t.fileName)) t.readOnly = true;
+  if (outcome == ShiftOutcome::kLeftForNextOpen) t.readOnly = true;
   return false;
 }
 

@@ -1,11 +1,12 @@
 #include "engine/records.h"
-#include "helpers/fast_paths_off.h"
 
 #include <filesystem>
 
 #include "engine/cursor.h"
 #include "engine/engine_test_support.h"
 #include "engine/fields.h"
+#include "engine/shift_journal.h"
+#include "helpers/fast_paths_off.h"
 
 namespace quillon::engine {
 namespace {
@@ -217,19 +218,24 @@ TEST_F(RecordsTest, APackThatCannotCompleteIsUndoneWhole) {
     const char* what;
     std::function<bool(const OpInfo&)> fail;
     const char* error;
+    size_t segmentBytes;  // 5: every record is a segment of its own
   };
+  const size_t whole = ShiftSegmentBytes();
   const Case cases[] = {
-      {"record 4 cannot be read", FailAt(Op::kRead, Place(4)),
-       "Write record buffer error. Rec # 3"},
+      {"record 4 cannot be read", FailAt(Op::kRead, Place(4)), "Write record buffer error. Rec # 3",
+       5},
       {"the moved records cannot be written", FailAt(Op::kWrite, Place(2), true),
-       "Write record buffer error. Rec # 5"},
+       "Write record buffer error. Rec # 5", whole},
+      {"record 4 cannot be moved after record 3 was", FailAt(Op::kWrite, Place(3), true),
+       "Write record buffer error. Rec # 4", 5},
       {"the header cannot be written", FailAt(Op::kWrite, 0, true),
-       "Write record buffer error. Rec # 5"},
+       "Write record buffer error. Rec # 5", whole},
       {"the file cannot be cut", FailAt(Op::kSetEnd, Place(5), true),
-       "Write record buffer error. Rec # 5"},
+       "Write record buffer error. Rec # 5", 5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    ShiftSegmentBytes() = c.segmentBytes;
     DbfTable& t = Open(Rows(names, " *   "));
     platform_.fail = c.fail;
     Pack(t);
@@ -244,6 +250,7 @@ TEST_F(RecordsTest, APackThatCannotCompleteIsUndoneWhole) {
     Pack(t);
     EXPECT_EQ(FileBytes(), Packed({"rec1", "rec3", "rec4", "rec5"}).Build());
   }
+  ShiftSegmentBytes() = whole;
 }
 
 TEST_F(RecordsTest, APackThatCannotBeUndoneIsUndoneAtTheNextOpen) {

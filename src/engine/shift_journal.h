@@ -1,0 +1,63 @@
+// Removing flagged records from a file of fixed-length records in place, at
+// a small multiple of the cost of moving the records after them, and safely.
+// The records move down a segment (a few megabytes) at a time. Before a
+// segment is written, the bytes it will overwrite go into one of two
+// alternating slots of the journal beside the file, with every removed record
+// met so far, and the journal is flushed; the file is flushed after each
+// segment. So the journal always tells how far the move got, and the records
+// moved before that point are still in the file, only lower down. Undoing
+// rebuilds the old bytes from them, the removed records and the last slot
+// into an image at the journal's end, flushes it and writes it back; an undo
+// that is interrupted starts again from the image, or from the start when the
+// image was not complete. Memory held: a piece of 64 KiB, whatever the file's size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/journal.h"
+#include "platform/platform.h"
+
+namespace quillon::engine {
+
+struct FlaggedRecords {
+  uint64_t headBytes = 0;  // the file's header, put back with the records
+  uint64_t from = 0;       // the first record to examine, which is flagged
+  uint64_t end = 0;        // just after the last record (the file may end inside it)
+  size_t recordLength = 0;
+  uint8_t flag = 0;  // the first byte of a record to remove
+};
+
+struct ShiftProgress {
+  uint64_t end = 0;                 // where the kept records end
+  uint32_t kept = 0;                // records kept from `from` on
+  uint32_t examined = 0;            // records dealt with from `from` on
+  std::vector<uint8_t> lastRecord;  // the last record read, bytes the file lacks blank
+};
+
+enum class ShiftOutcome { kDone, kUndone, kLeftForNextOpen };
+
+// Removes the flagged records and then calls `finish` with the new end of the
+// kept records, to write what goes with the change (a header, the new
+// length), under the same protection; then commits. When anything fails the
+// file is put back as it was; when even that fails, the journal stays for the
+// next open.
+ShiftOutcome RemoveFlaggedRecords(platform::File& file, const std::string& path,
+                                  const FlaggedRecords& records,
+                                  const std::function<bool(uint64_t end)>& finish,
+                                  ShiftProgress* progress);
+
+// Whether a journal was written by RemoveFlaggedRecords.
+bool IsShiftJournal(platform::File& journal);
+
+// Puts the file back from such a journal (opened for writing). Nothing to do
+// when the journal shows no segment was begun.
+Recovery UndoShift(platform::File& journal, platform::File& file);
+
+// How many bytes of records a segment moves at most; tests make it small.
+size_t& ShiftSegmentBytes();
+
+}  // namespace quillon::engine

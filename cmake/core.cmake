@@ -17,6 +17,7 @@ add_library(quillon_core STATIC
   ${QUILLON_SRC}/engine/errors.cpp
   ${QUILLON_SRC}/engine/fast_paths.cpp
   ${QUILLON_SRC}/engine/read_window.cpp
+  ${QUILLON_SRC}/engine/write_behind.cpp
   ${QUILLON_SRC}/engine/table.cpp
   ${QUILLON_SRC}/engine/journal_format.cpp
   ${QUILLON_SRC}/engine/journal.cpp

@@ -22,6 +22,7 @@
 #include "engine/memo.h"
 #include "engine/records.h"
 #include "engine/table.h"
+#include "engine/write_behind.h"
 #include "host/exports.h"
 #include "host/library.h"
 #include "host/messages.h"
@@ -81,7 +82,9 @@ bool MeansLoss(uint8_t code) {
 class LossWatch {
  public:
   explicit LossWatch(DbfTable& resident)
-      : resident_(resident), pending_(resident.lastErrorCode), pendingText_(resident.lastErrorText) {
+      : resident_(resident),
+        pending_(resident.lastErrorCode),
+        pendingText_(resident.lastErrorText) {
     Clear(resident);
   }
   ~LossWatch() {
@@ -188,11 +191,15 @@ bool Rebuild(DbfTable& resident, const PackFiles& files) {
   os.DeleteFile(files.tempTable);
   os.DeleteFile(files.tempMemo);
   const bool created = engine::CreateTableLike(resident, files.tempTable);
+  // No one reads the copy before it is closed, so its many small writes are
+  // gathered and written out in large pieces.
+  bool writeOutFailed = false;
   auto copy = engine::NewDbfTable(files.tempTable, files.HasMemo() ? files.tempMemo : "", true);
   engine::SetActive(*copy, true);
+  engine::GatherWrites(*copy, &writeOutFailed);
   const bool complete = created && CopyRecords(resident, *copy);
   engine::SetActive(*copy, false);
-  return complete;
+  return complete && !writeOutFailed;
 }
 
 std::string ReplaceFailed(const std::string& from, const std::string& to) {

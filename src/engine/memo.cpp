@@ -26,10 +26,13 @@ Layout LayoutOf(const DbfTable& t) {
     case 0x04:
     case 0x05:
     case 0x83:
-    case 0x84: return Layout::kFixed;
+    case 0x84:
+      return Layout::kFixed;
     case 0x30:
-    case 0xF5: return Layout::kSized;
-    default: return Layout::kNone;
+    case 0xF5:
+      return Layout::kSized;
+    default:
+      return Layout::kNone;
   }
 }
 
@@ -120,13 +123,14 @@ bool ReadFixed(DbfTable& t, int32_t field, std::string& text) {
   if (!file->Size(&size)) return false;
   if (size <= block * kFixedBlockSize) return true;
   if (!file->Seek(block * kFixedBlockSize)) return false;
+  // Most texts end in their first block: reads start at one block and grow.
   std::array<char, 16 * kFixedBlockSize> chunk;
-  for (;;) {
+  for (size_t want = kFixedBlockSize;; want = std::min(chunk.size(), 2 * want)) {
     size_t got = 0;
-    if (!file->Read(chunk.data(), chunk.size(), &got)) return false;
+    if (!file->Read(chunk.data(), want, &got)) return false;
     const char* end = std::find(chunk.data(), chunk.data() + got, static_cast<char>(kEndOfFile));
     text.append(chunk.data(), static_cast<size_t>(end - chunk.data()));
-    if (end != chunk.data() + got || got < chunk.size()) return true;
+    if (end != chunk.data() + got || got < want) return true;
   }
 }
 

@@ -470,33 +470,35 @@ void WriteNotes(const std::string& table, int count) {
 
 void Imports(const Folder& dir, size_t& peak) {
   std::printf("\n4. importasmaster into 10^4 records with memo fields\n\n");
-  double seconds[2];
+  // Each import makes two flushes per record, whose cost varies from run to
+  // run: the sizes take turns, four times, and the quickest of each counts.
+  double seconds[2] = {1e9, 1e9};
   const int records[] = {1000, 4000};
+  std::string text[2];
   for (int s = 0; s < 2; ++s) {
-    const std::string table = dir.File("import" + std::to_string(s) + ".dbf");
+    text[s] = dir.File("import" + std::to_string(s) + ".txt");
+    std::ofstream out(text[s], std::ios::binary);
+    for (int i = 0; i < records[s]; ++i)
+      out << "imported " << i << "#first memo " << i << "#second memo " << i << "##";
+  }
+  for (int turn = 0; turn < 8; ++turn) {
+    const int s = turn % 2;
+    const std::string table = dir.File("import" + std::to_string(turn) + ".dbf");
     WriteNotes(table, 10000);
-    const std::string text = dir.File("import" + std::to_string(s) + ".txt");
-    {
-      std::ofstream out(text, std::ios::binary);
-      for (int i = 0; i < records[s]; ++i)
-        out << "imported " << i << "#first memo " << i << "#second memo " << i << "##";
-    }
     Load(table);
     const double start = CpuSeconds();
-    SetFile(text.c_str());
+    SetFile(text[s].c_str());
     importasmaster();
-    seconds[s] = CpuSeconds() - start;
+    seconds[s] = std::min(seconds[s], CpuSeconds() - start);
     Check(Count() == 10000 + records[s], "importasmaster counts");
-    if (s == 1) {
-      const double add = PerCall(40, [](int i) {
-        Ask(addrec, "KEY=added " + std::to_string(i) + "|NOTE=first memo|MORE=second memo");
-      });
-      Report("importasmaster of 4,000 records / of 1,000", seconds[1] / seconds[0], 4.2, true);
-      Report("importasmaster per record / one addrec", seconds[1] / records[1] / add, 2, true);
-      SetFile(text.c_str());
-      peak = std::max(peak, PeakOf([] { importasmaster(); }));
-    }
   }
+  const double add = PerCall(40, [](int i) {
+    Ask(addrec, "KEY=added " + std::to_string(i) + "|NOTE=first memo|MORE=second memo");
+  });
+  Report("importasmaster of 4,000 records / of 1,000", seconds[1] / seconds[0], 4.2, true);
+  Report("importasmaster per record / one addrec", seconds[1] / records[1] / add, 2, true);
+  SetFile(text[1].c_str());
+  peak = std::max(peak, PeakOf([] { importasmaster(); }));
 }
 
 void Rebuild(const Folder& dir, size_t& peak) {

@@ -155,4 +155,9 @@ run_console_host --echo --input-encoding utf-8 "$(winepath -w "$repo/examples/to
 diff -u "$golden" "$log" >&2 || fail "the tour under wine differs from $golden"
 echo "win32_tests.sh: the tour prints its golden transcript under wine"
 
+# The kit for Windows host developers: the zip, the DLL's version resource,
+# and hosts built from the unpacked zip alone.
+cmake --build --preset win32 --target package
+/usr/bin/python3 tests/package/zip_test.py build/win32 || fail "the Windows package is not as described"
+
 echo "win32_tests.sh: all Windows checks passed"

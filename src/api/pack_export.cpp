@@ -22,10 +22,10 @@
 #include "engine/memo.h"
 #include "engine/records.h"
 #include "engine/table.h"
-#include "host/exports.h"
 #include "host/library.h"
 #include "host/messages.h"
 #include "platform/platform.h"
+#include "quillon.h"
 #include "support/field_names.h"
 #include "support/file_names.h"
 

@@ -4,10 +4,9 @@
 // standard error). Every other export is missing on purpose.
 #include <unistd.h>
 
-#include <cstdint>
 #include <string>
 
-#define STUB_EXPORT extern "C" __attribute__((visibility("default")))
+#include "quillon.h"
 
 namespace {
 
@@ -22,12 +21,12 @@ void Show(const std::string& text) {
 
 }  // namespace
 
-STUB_EXPORT void SetFile(const char* text) { file = text != nullptr ? text : ""; }
-STUB_EXPORT const char* GetFile() { return file.c_str(); }
-STUB_EXPORT void SetData(int32_t value) { data = value; }
-STUB_EXPORT int32_t GetData() { return data; }
+void SetFile(const char* text) { file = text != nullptr ? text : ""; }
+const char* GetFile() { return file.c_str(); }
+void SetData(int32_t value) { data = value; }
+int32_t GetData() { return data; }
 
-STUB_EXPORT void first() {
+void first() {
   Show("one\r\ntwo");
   Show("three");
   data = 1;

@@ -31,6 +31,10 @@ int Run(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  if (options.version) {
+    std::fputs("quillon-host " QUILLON_VERSION "\n", stdout);
+    return 0;
+  }
   std::ifstream file;
   if (!options.script.empty() && options.script != "-") {
     file.open(options.script, std::ios::binary);

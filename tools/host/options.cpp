@@ -17,6 +17,7 @@ const char* const kUsage =
     "  --raw                   show the plug-in's texts as its own bytes, not as UTF-8\n"
     "  --echo                  print each line of the script before what it does\n"
     "  -h, --help              this text\n"
+    "  --version               the version of Quillon this host comes with\n"
     "Exit status: 0 when every line ran, 1 when a line failed, 2 for a bad command\n"
     "line or an unreadable script, 3 when the plug-in cannot be loaded.\n"
     "Type help at the prompt, or run -c help, for the commands.\n";
@@ -53,6 +54,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     std::string value;
     if (arg == "-h" || arg == "--help") {
       options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--keep-going") {
       options.keepGoing = true;
     } else if (arg == "--raw") {

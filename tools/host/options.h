@@ -16,6 +16,7 @@ struct Options {
   bool utf8Input = false;
   bool echo = false;
   bool help = false;
+  bool version = false;
 };
 
 // False on a command line that makes no sense; `error` then says why.

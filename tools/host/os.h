@@ -8,16 +8,12 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#define QUILLON_HOST_CDECL __cdecl
-#else
-#define QUILLON_HOST_CDECL
-#endif
+#include "quillon.h"
 
 namespace quillon_host {
 
 // An export that takes nothing and returns nothing: every table export.
-using Action = void(QUILLON_HOST_CDECL*)();
+using Action = quillon_action;
 
 class Library {
  public:

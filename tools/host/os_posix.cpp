@@ -87,13 +87,16 @@ std::unique_ptr<Library> OpenLibrary(const std::string& path, std::string& error
   return std::make_unique<PosixLibrary>(handle);
 }
 
+// Beside this program in a build folder; in the library folder, by its
+// soname, once installed.
 std::string DefaultPluginPath() {
   char self[4096];
   const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
   if (length <= 0) return "libquillon.so";
   std::string folder(self, static_cast<size_t>(length));
   folder.erase(folder.rfind('/') + 1);
-  return folder + "libquillon.so";
+  const std::string beside = folder + "libquillon.so";
+  return access(beside.c_str(), F_OK) == 0 ? beside : folder + QUILLON_INSTALLED_PLUGIN;
 }
 
 bool StandardInputIsTerminal() { return isatty(0) == 1; }

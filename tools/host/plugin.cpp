@@ -7,11 +7,6 @@ namespace quillon_host {
 
 namespace {
 
-using TakesText = void(QUILLON_HOST_CDECL*)(const char*);
-using GivesText = const char*(QUILLON_HOST_CDECL*)();
-using TakesNumber = void(QUILLON_HOST_CDECL*)(int32_t);
-using GivesNumber = int32_t(QUILLON_HOST_CDECL*)();
-
 template <typename Function>
 Function As(void* address) {
   return reinterpret_cast<Function>(address);
@@ -29,17 +24,17 @@ void* Plugin::Need(const char* name) {
 }
 
 void Plugin::PutText(const char* setter, const std::string& text) {
-  As<TakesText>(Need(setter))(text.c_str());
+  As<quillon_takes_text>(Need(setter))(text.c_str());
 }
 
 std::string Plugin::TakeText(const char* getter) {
-  const char* text = As<GivesText>(Need(getter))();
+  const char* text = As<quillon_gives_text>(Need(getter))();
   return text != nullptr ? text : "";
 }
 
-void Plugin::SetData(int32_t value) { As<TakesNumber>(Need("SetData"))(value); }
+void Plugin::SetData(int32_t value) { As<quillon_takes_number>(Need("SetData"))(value); }
 
-int32_t Plugin::TakeNumber(const char* getter) { return As<GivesNumber>(Need(getter))(); }
+int32_t Plugin::TakeNumber(const char* getter) { return As<quillon_gives_number>(Need(getter))(); }
 
 std::vector<std::string> Plugin::Run(const char* name) {
   return library_->CallCatchingMessages(As<Action>(Need(name)));

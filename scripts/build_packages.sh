@@ -1,9 +1,8 @@
 # Sourced by the set-up scripts: installs the Debian packages that building
 # the native preset and running its tests need (g++, CMake, Ninja,
 # GoogleTest, Google Benchmark, shapelib, Python, dbfread and pkg-config for
-# the tests) when any is
-# missing. Installing needs root; without it the calling script stops and
-# says what to install.
+# the tests) when any is missing. Installing needs root; without it the
+# calling script stops and says what to install.
 
 # install_build_packages NAME: NAME is the calling script, for its messages.
 install_build_packages() {

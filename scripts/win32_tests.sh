@@ -155,6 +155,10 @@ run_console_host --echo --input-encoding utf-8 "$(winepath -w "$repo/examples/to
 diff -u "$golden" "$log" >&2 || fail "the tour under wine differs from $golden"
 echo "win32_tests.sh: the tour prints its golden transcript under wine"
 
+# The commands for people, Cyrillic file names and values among them.
+QUILLON_WINE=1 QUILLON_HOST="$repo/$console_host" /usr/bin/python3 tests/tools/host_test.py People ||
+  fail "quillon-host.exe failed its tests for people under wine"
+
 # The kit for Windows host developers: the zip, the DLL's version resource,
 # and hosts built from the unpacked zip alone.
 cmake --build --preset win32 --target package

@@ -1,7 +1,8 @@
-// A stand-in plug-in for quillon-host's tests: it has the slot exports and a
-// single table export, `first`, which shows two message boxes the way the
+// A stand-in plug-in for quillon-host's tests: it has the slot exports and
+// two table exports: `first`, which shows two message boxes the way the
 // Linux plug-in shows them (each text and a line feed in one write to
-// standard error). Every other export is missing on purpose.
+// standard error), and `prev`, which takes a second and a half, as a long
+// call does. Every other export is missing on purpose.
 #include <unistd.h>
 
 #include <string>
@@ -31,3 +32,5 @@ void first() {
   Show("three");
   data = 1;
 }
+
+void prev() { usleep(1500 * 1000); }

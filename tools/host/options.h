@@ -2,6 +2,7 @@
 // texts are read and shown.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,8 @@ struct Options {
   std::string script;                 // a script file, "-" for standard input
   bool keepGoing = false;
   bool raw = false;
-  bool utf8Input = false;
+  std::optional<bool> utf8Input;  // unset: as the locale has it
+  bool escapes = false;
   bool echo = false;
   bool help = false;
   bool version = false;

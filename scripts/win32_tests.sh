@@ -44,7 +44,8 @@ if ! locale -a | grep -qiE '^ru_RU\.utf-?8$'; then
   localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
 fi
 
-cmake --preset win32
+. scripts/moved_checkout.sh
+cmake --preset win32 $(fresh_if_moved build/win32 .)
 cmake --build --preset win32
 
 dll=build/win32/Quillon.dll

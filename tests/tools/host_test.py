@@ -412,9 +412,11 @@ class People(HostTest):
                 self.assertTrue(out.endswith(b"exported: 3 records to " + path + b"\n"), out)
                 with open(os.path.join(self.folder, "Выгрузка.csv"), "rb") as f:
                     self.assertEqual(f.read(), in_file.encode(encoding))
-        status, out, _ = self.run_lines("open t.dbf", "export csv 3 max", "export csv 1 1  1.csv")
+        status, out, _ = self.run_lines("open t.dbf", "export csv 3 max", "export csv 1 1  1.csv",
+                                        "export csv 2.csv")
         self.assertEqual(out.decode().splitlines()[2:],
-                         ["NAME,CITY,PRICE", "Борис,Тверь,", "exported: 1 records to 1.csv"])
+                         ["NAME,CITY,PRICE", "Борис,Тверь,", "exported: 1 records to 1.csv",
+                          "exported: 3 records to 2.csv"])
         self.assertFailed(self.run_lines("open t.dbf", "export json"), "export writes csv")
 
     def test_cyrillic_file_names_and_values_work_in_one_session(self):

@@ -17,10 +17,11 @@ namespace {
 // answers small however large the table is.
 constexpr size_t kRecordsPerRequest = 1000;
 
+// A whole number (FROM or TO), or max (TO); anything else starts the file name.
 bool IsRangeWord(std::string_view word, bool first) {
   if (!first && word == "max") return true;
   if (!word.empty() && (word.front() == '-' || word.front() == '+')) word.remove_prefix(1);
-  return !word.empty() && word.front() >= '0' && word.front() <= '9';
+  return !word.empty() && word.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 struct Request {

@@ -40,7 +40,7 @@ const std::vector<Command>& Commands() {
        "export csv [FROM [TO]] [FILE]",
        {"the records (all, or FROM to TO) as CSV into FILE, or onto the screen;",
         "UTF-8, or Windows-1251 with --raw"}},
-      {"help", "help [COMMAND]", {"all commands, or one command or export"}},
+      {"help", "help [NAME]", {"all commands and exports, or one of them"}},
       {"quit", "quit", {"ends the session"}},
   };
   return commands;

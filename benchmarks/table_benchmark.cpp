@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "host/exports.h"
 #include "host/library.h"
 #include "platform/platform.h"
+#include "quillon.h"
 #include "support/case_folding.h"
 #include "support/text.h"
 #include "support/wildcard.h"

@@ -5,6 +5,7 @@
 # either can include it.
 
 get_filename_component(QUILLON_SRC "${CMAKE_CURRENT_LIST_DIR}/../src" ABSOLUTE)
+get_filename_component(QUILLON_INCLUDE "${CMAKE_CURRENT_LIST_DIR}/../include" ABSOLUTE)
 
 add_library(quillon_core STATIC
   ${QUILLON_SRC}/support/text.cpp
@@ -39,7 +40,10 @@ add_library(quillon_core STATIC
   ${QUILLON_SRC}/api/import_export.cpp
   ${QUILLON_SRC}/api/pack_export.cpp
 )
-target_include_directories(quillon_core PUBLIC ${QUILLON_SRC})
+# The exports are declared in include/quillon.h, for hosts and the library
+# alike; QUILLON_BUILD tells it that they are defined here, not imported.
+target_include_directories(quillon_core PUBLIC ${QUILLON_SRC} ${QUILLON_INCLUDE})
+target_compile_definitions(quillon_core PUBLIC QUILLON_BUILD)
 if(WIN32)
   target_sources(quillon_core PRIVATE ${QUILLON_SRC}/platform/win32_platform.cpp)
 else()

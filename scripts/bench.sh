@@ -11,6 +11,7 @@ cd "$(dirname "$0")/.."
 . scripts/build_packages.sh
 install_build_packages bench.sh
 
-cmake --preset native >/dev/null
+. scripts/moved_checkout.sh
+cmake --preset native $(fresh_if_moved build/native .) >/dev/null
 cmake --build --preset native --target quillon_table_benchmark
 exec build/native/quillon_table_benchmark

@@ -1,8 +1,8 @@
 # Sourced by the set-up scripts: installs the Debian packages that building
 # the native preset and running its tests need (g++, CMake, Ninja,
-# GoogleTest, Google Benchmark, shapelib, Python and dbfread for the tests) when any is
-# missing. Installing needs root; without it the calling script stops and
-# says what to install.
+# GoogleTest, Google Benchmark, shapelib, Python, dbfread and pkg-config for
+# the tests) when any is missing. Installing needs root; without it the
+# calling script stops and says what to install.
 
 # install_build_packages NAME: NAME is the calling script, for its messages.
 install_build_packages() {
@@ -16,6 +16,8 @@ install_build_packages() {
   # The table benchmark reads the same tables with shapelib for comparison.
   [ -f /usr/include/shapefil.h ] || need+=(libshp-dev)
   [ -x /usr/bin/python3 ] || need+=(python3)
+  # The package test builds a C host against the installed pkg-config file.
+  command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
   # The interoperability test reads tables back with Debian's dbfread.
   /usr/bin/python3 -c 'import dbfread' >/dev/null 2>&1 || need+=(python3-dbfread)
   [ ${#need[@]} -eq 0 ] && return 0

@@ -8,8 +8,9 @@ cd "$(dirname "$0")/.."
 
 . scripts/build_packages.sh
 install_build_packages demo.sh
+. scripts/moved_checkout.sh
 
-cmake --preset native
+cmake --preset native $(fresh_if_moved build/native .)
 cmake --build --preset native
 
 repo=$PWD

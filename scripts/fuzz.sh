@@ -36,7 +36,9 @@ if ! links_a_fuzzer; then
 fi
 
 build=build/fuzz
-cmake -S tests/fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+. scripts/moved_checkout.sh
+cmake -S tests/fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+  $(fresh_if_moved "$build" tests/fuzz) >/dev/null
 cmake --build "$build"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -6,10 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 . scripts/build_packages.sh
+. scripts/moved_checkout.sh
 install_build_packages test.sh
 
 for preset in native asan; do
-  cmake --preset "$preset"
+  cmake --preset "$preset" $(fresh_if_moved "build/$preset" .)
   cmake --build --preset "$preset"
   ctest --preset "$preset" --output-on-failure
 done

@@ -44,7 +44,8 @@ if ! locale -a | grep -qiE '^ru_RU\.utf-?8$'; then
   localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
 fi
 
-cmake --preset win32
+. scripts/moved_checkout.sh
+cmake --preset win32 $(fresh_if_moved build/win32 .)
 cmake --build --preset win32
 
 dll=build/win32/Quillon.dll
@@ -154,5 +155,14 @@ run_console_host --echo --input-encoding utf-8 "$(winepath -w "$repo/examples/to
   fail "the tour failed under wine: $(tail -n 5 "$log.raw")"
 diff -u "$golden" "$log" >&2 || fail "the tour under wine differs from $golden"
 echo "win32_tests.sh: the tour prints its golden transcript under wine"
+
+# The commands for people, Cyrillic file names and values among them.
+QUILLON_WINE=1 QUILLON_HOST="$repo/$console_host" /usr/bin/python3 tests/tools/host_test.py People ||
+  fail "quillon-host.exe failed its tests for people under wine"
+
+# The kit for Windows host developers: the zip, the DLL's version resource,
+# and hosts built from the unpacked zip alone.
+cmake --build --preset win32 --target package
+/usr/bin/python3 tests/package/zip_test.py build/win32 || fail "the Windows package is not as described"
 
 echo "win32_tests.sh: all Windows checks passed"

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "engine/creation.h"
-#include "host/exports.h"
 #include "host/library.h"
+#include "quillon.h"
 #include "support/text.h"
 
 namespace {

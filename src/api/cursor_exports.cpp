@@ -1,8 +1,8 @@
 // The cursor exports: thin guards around the engine's moves. Integers travel
 // through the data slot only.
 #include "engine/cursor.h"
-#include "host/exports.h"
 #include "host/library.h"
+#include "quillon.h"
 
 using quillon::engine::DbfTable;
 using quillon::host::Slots;

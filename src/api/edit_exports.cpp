@@ -10,8 +10,8 @@
 #include "engine/fields.h"
 #include "engine/memo.h"
 #include "engine/records.h"
-#include "host/exports.h"
 #include "host/library.h"
+#include "quillon.h"
 #include "support/text.h"
 
 using quillon::engine::DbfTable;

@@ -11,10 +11,10 @@
 #include "engine/fields.h"
 #include "engine/memo.h"
 #include "engine/records.h"
-#include "host/exports.h"
 #include "host/library.h"
 #include "host/messages.h"
 #include "platform/platform.h"
+#include "quillon.h"
 #include "support/text.h"
 
 namespace {

@@ -23,10 +23,10 @@
 #include "engine/records.h"
 #include "engine/table.h"
 #include "engine/write_behind.h"
-#include "host/exports.h"
 #include "host/library.h"
 #include "host/messages.h"
 #include "platform/platform.h"
+#include "quillon.h"
 #include "support/field_names.h"
 #include "support/file_names.h"
 

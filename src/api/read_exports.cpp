@@ -7,8 +7,8 @@
 #include "api/field_values.h"
 #include "engine/cursor.h"
 #include "engine/fields.h"
-#include "host/exports.h"
 #include "host/library.h"
+#include "quillon.h"
 #include "support/text.h"
 
 using quillon::api::ExportedValue;

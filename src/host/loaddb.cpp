@@ -3,10 +3,10 @@
 #include <string>
 
 #include "engine/table.h"
-#include "host/exports.h"
 #include "host/library.h"
 #include "host/messages.h"
 #include "platform/platform.h"
+#include "quillon.h"
 #include "support/file_names.h"
 
 namespace quillon::host {

@@ -1,8 +1,8 @@
 // The descriptor exports that identify the plug-in to its host, and the slot
 // exports through which every value travels.
-#include "host/exports.h"
 #include "host/library.h"
 #include "host/messages.h"
+#include "quillon.h"
 
 using quillon::host::Guarded;
 using quillon::host::TheSlots;

@@ -1,7 +1,7 @@
 #include "engine/fields.h"
 #include "helpers/host_session.h"
 #include "helpers/table_bytes.h"
-#include "host/exports.h"
+#include "quillon.h"
 
 namespace quillon::testing {
 namespace {

@@ -13,8 +13,8 @@
 #include "helpers/host_session.h"
 #include "helpers/memo_bytes.h"
 #include "helpers/table_bytes.h"
-#include "host/exports.h"
 #include "host/library.h"
+#include "quillon.h"
 
 namespace quillon::testing {
 namespace {

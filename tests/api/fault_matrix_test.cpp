@@ -22,8 +22,8 @@
 #include "helpers/memo_bytes.h"
 #include "helpers/scratch_dir.h"
 #include "helpers/table_bytes.h"
-#include "host/exports.h"
 #include "host/library.h"
+#include "quillon.h"
 
 namespace quillon::testing {
 namespace {

@@ -1,7 +1,7 @@
 // Host sessions that edit and search the tables other dBase programs wrote,
 // in each memo layout they use.
 #include "helpers/host_session.h"
-#include "host/exports.h"
+#include "quillon.h"
 
 namespace quillon::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include "helpers/json_lite.h"
 #include "helpers/memo_bytes.h"
 #include "helpers/table_bytes.h"
-#include "host/exports.h"
+#include "quillon.h"
 
 namespace quillon::testing {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "fuzz_input.h"
 #include "fuzz_setup.h"
-#include "host/exports.h"
+#include "quillon.h"
 #include "read_all.h"
 #include "small_table.h"
 

@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "host/exports.h"
+#include "quillon.h"
 #include "support/field_names.h"
 #include "support/text.h"
 

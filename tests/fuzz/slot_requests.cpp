@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_setup.h"
-#include "host/exports.h"
+#include "quillon.h"
 #include "read_all.h"
 #include "small_table.h"
 

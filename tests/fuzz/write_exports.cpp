@@ -12,7 +12,7 @@
 
 #include "fuzz_input.h"
 #include "fuzz_setup.h"
-#include "host/exports.h"
+#include "quillon.h"
 #include "read_all.h"
 #include "table_files.h"
 

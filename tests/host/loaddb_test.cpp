@@ -3,8 +3,8 @@
 #include "engine/fields.h"
 #include "helpers/host_session.h"
 #include "helpers/table_bytes.h"
-#include "host/exports.h"
 #include "host/library.h"
+#include "quillon.h"
 
 namespace quillon::testing {
 namespace {

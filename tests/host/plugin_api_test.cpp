@@ -2,7 +2,7 @@
 #include <string>
 
 #include "helpers/host_session.h"
-#include "host/exports.h"
+#include "quillon.h"
 
 namespace quillon::testing {
 namespace {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "helpers/scratch_dir.h"
+#include "quillon.h"
 
 namespace quillon::testing {
 namespace {
@@ -22,13 +23,13 @@ class PluginHost {
   bool loaded() const { return handle_ != nullptr; }
   void* Find(const char* name) const { return dlsym(handle_, name); }
 
-  void Call(const char* name) const { reinterpret_cast<void (*)()>(Find(name))(); }
+  void Call(const char* name) const { reinterpret_cast<quillon_action>(Find(name))(); }
   void SetFile(const std::string& text) const {
-    reinterpret_cast<void (*)(const char*)>(Find("SetFile"))(text.c_str());
+    reinterpret_cast<quillon_takes_text>(Find("SetFile"))(text.c_str());
   }
-  std::string GetFile() const { return reinterpret_cast<const char* (*)()>(Find("GetFile"))(); }
-  void SetData(int32_t v) const { reinterpret_cast<void (*)(int32_t)>(Find("SetData"))(v); }
-  int32_t GetData() const { return reinterpret_cast<int32_t (*)()>(Find("GetData"))(); }
+  std::string GetFile() const { return reinterpret_cast<quillon_gives_text>(Find("GetFile"))(); }
+  void SetData(int32_t v) const { reinterpret_cast<quillon_takes_number>(Find("SetData"))(v); }
+  int32_t GetData() const { return reinterpret_cast<quillon_gives_number>(Find("GetData"))(); }
   int32_t Ask(const char* name) const {
     SetData(-77);
     Call(name);

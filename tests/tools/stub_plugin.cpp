@@ -1,13 +1,13 @@
-// A stand-in plug-in for quillon-host's tests: it has the slot exports and a
-// single table export, `first`, which shows two message boxes the way the
+// A stand-in plug-in for quillon-host's tests: it has the slot exports and
+// two table exports: `first`, which shows two message boxes the way the
 // Linux plug-in shows them (each text and a line feed in one write to
-// standard error). Every other export is missing on purpose.
+// standard error), and `prev`, which takes a second and a half, as a long
+// call does. Every other export is missing on purpose.
 #include <unistd.h>
 
-#include <cstdint>
 #include <string>
 
-#define STUB_EXPORT extern "C" __attribute__((visibility("default")))
+#include "quillon.h"
 
 namespace {
 
@@ -22,13 +22,15 @@ void Show(const std::string& text) {
 
 }  // namespace
 
-STUB_EXPORT void SetFile(const char* text) { file = text != nullptr ? text : ""; }
-STUB_EXPORT const char* GetFile() { return file.c_str(); }
-STUB_EXPORT void SetData(int32_t value) { data = value; }
-STUB_EXPORT int32_t GetData() { return data; }
+void SetFile(const char* text) { file = text != nullptr ? text : ""; }
+const char* GetFile() { return file.c_str(); }
+void SetData(int32_t value) { data = value; }
+int32_t GetData() { return data; }
 
-STUB_EXPORT void first() {
+void first() {
   Show("one\r\ntwo");
   Show("three");
   data = 1;
 }
+
+void prev() { usleep(1500 * 1000); }

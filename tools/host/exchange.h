@@ -10,6 +10,7 @@
 
 #include "plugin.h"
 #include "printer.h"
+#include "typed_text.h"
 
 namespace quillon_host {
 
@@ -17,13 +18,19 @@ namespace quillon_host {
 // them (the setters, SetFile, SetPath and SetData, take one).
 std::vector<std::string_view> ArgumentlessExchanges();
 
-// False when `name` is none of them. Throws Failure on a bad argument or a
-// missing export.
+// False when `name` is no export. Throws Failure on a bad argument or a
+// missing export. `argument` is as typed.
 bool RunExchange(Plugin& plugin, const Printer& printer, std::string_view name,
-                 const std::string& argument);
+                 const std::string& argument, const InputRules& rules);
 
-// Prints the texts of message boxes the way every command does.
-void PrintMessages(const Printer& printer, const std::vector<std::string>& messages);
+// The help of one export: how it is written and what it does, one line
+// each; empty when `name` is no export.
+std::vector<std::string> ExchangeHelp(std::string_view name);
+
+// Prints the texts of message boxes the way every command does; `path` is
+// the file name the call was given, which a message may quote.
+void PrintMessages(const Printer& printer, const std::vector<std::string>& messages,
+                   std::string_view path = {});
 
 // The argument as a signed 32-bit whole number, or Failure naming `what`.
 int32_t WholeNumber(std::string_view argument, std::string_view what);

@@ -31,6 +31,10 @@ int Run(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  if (options.version) {
+    std::fputs("quillon-host " QUILLON_VERSION "\n", stdout);
+    return 0;
+  }
   std::ifstream file;
   if (!options.script.empty() && options.script != "-") {
     file.open(options.script, std::ios::binary);
@@ -39,7 +43,8 @@ int Run(int argc, char** argv) {
       return kBadCommandLine;
     }
   }
-  PrepareStandardStreams(options.raw, options.utf8Input);
+  const InputRules input{options.utf8Input.value_or(LocaleIsUtf8()), options.escapes};
+  PrepareStandardStreams(options.raw, input.utf8);
 
   const std::string path = options.plugin.empty() ? DefaultPluginPath() : options.plugin;
   std::unique_ptr<Library> library = OpenLibrary(path, error);
@@ -50,7 +55,7 @@ int Run(int argc, char** argv) {
   }
   Plugin plugin(std::move(library));
   const Printer printer(options.raw);
-  Interpreter interpreter(plugin, printer, {options.keepGoing, options.echo, options.utf8Input});
+  Interpreter interpreter(plugin, printer, {options.keepGoing, options.echo, input});
 
   if (file.is_open()) return interpreter.RunScript(file, options.script);
   if (!options.commands.empty()) {

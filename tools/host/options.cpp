@@ -12,11 +12,14 @@ const char* const kUsage =
     "  --plugin PATH           the plug-in to load (default: the one beside this program)\n"
     "  -c LINES                lines to run; may be given more than once\n"
     "  --keep-going            go on after a line fails (the exit status is still 1)\n"
-    "  --input-encoding ENC    cp1251 (default: passed on as written) or utf-8\n"
-    "                          (converted to Windows-1251 for the plug-in)\n"
+    "  --input-encoding ENC    how lines are written: utf-8 or cp1251 (default: as the\n"
+    "                          locale has it); values reach the plug-in in Windows-1251,\n"
+    "                          paths reach the file system as it spells names\n"
+    "  --escapes               \\n \\r \\t \\\\ and \\xHH in values stand for their bytes\n"
     "  --raw                   show the plug-in's texts as its own bytes, not as UTF-8\n"
     "  --echo                  print each line of the script before what it does\n"
     "  -h, --help              this text\n"
+    "  --version               the version of Quillon this host comes with\n"
     "Exit status: 0 when every line ran, 1 when a line failed, 2 for a bad command\n"
     "line or an unreadable script, 3 when the plug-in cannot be loaded.\n"
     "Type help at the prompt, or run -c help, for the commands.\n";
@@ -53,12 +56,16 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     std::string value;
     if (arg == "-h" || arg == "--help") {
       options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--keep-going") {
       options.keepGoing = true;
     } else if (arg == "--raw") {
       options.raw = true;
     } else if (arg == "--echo") {
       options.echo = true;
+    } else if (arg == "--escapes") {
+      options.escapes = true;
     } else if (TakeValue("--plugin", argc, argv, at, value)) {
       options.plugin = value;
     } else if (TakeValue("-c", argc, argv, at, value)) {
@@ -66,7 +73,7 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     } else if (TakeValue("--input-encoding", argc, argv, at, value)) {
       const std::string encoding = Lower(value);
       options.utf8Input = encoding == "utf-8" || encoding == "utf8";
-      if (!options.utf8Input && encoding != "cp1251" && encoding != "windows-1251") {
+      if (!*options.utf8Input && encoding != "cp1251" && encoding != "windows-1251") {
         error = "unknown input encoding '" + value + "' (cp1251 or utf-8)";
         return false;
       }

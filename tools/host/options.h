@@ -2,6 +2,7 @@
 // texts are read and shown.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,11 @@ struct Options {
   std::string script;                 // a script file, "-" for standard input
   bool keepGoing = false;
   bool raw = false;
-  bool utf8Input = false;
+  std::optional<bool> utf8Input;  // unset: as the locale has it
+  bool escapes = false;
   bool echo = false;
   bool help = false;
+  bool version = false;
 };
 
 // False on a command line that makes no sense; `error` then says why.

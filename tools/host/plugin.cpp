@@ -1,16 +1,14 @@
 // Typed calls into the plug-in's exports; see the header.
 #include "plugin.h"
 
+#include <string_view>
+
 #include "failure.h"
+#include "progress.h"
 
 namespace quillon_host {
 
 namespace {
-
-using TakesText = void(QUILLON_HOST_CDECL*)(const char*);
-using GivesText = const char*(QUILLON_HOST_CDECL*)();
-using TakesNumber = void(QUILLON_HOST_CDECL*)(int32_t);
-using GivesNumber = int32_t(QUILLON_HOST_CDECL*)();
 
 template <typename Function>
 Function As(void* address) {
@@ -29,20 +27,46 @@ void* Plugin::Need(const char* name) {
 }
 
 void Plugin::PutText(const char* setter, const std::string& text) {
-  As<TakesText>(Need(setter))(text.c_str());
+  As<quillon_takes_text>(Need(setter))(text.c_str());
 }
 
 std::string Plugin::TakeText(const char* getter) {
-  const char* text = As<GivesText>(Need(getter))();
+  const char* text = As<quillon_gives_text>(Need(getter))();
   return text != nullptr ? text : "";
 }
 
-void Plugin::SetData(int32_t value) { As<TakesNumber>(Need("SetData"))(value); }
+void Plugin::SetData(int32_t value) { As<quillon_takes_number>(Need("SetData"))(value); }
 
-int32_t Plugin::TakeNumber(const char* getter) { return As<GivesNumber>(Need(getter))(); }
+int32_t Plugin::TakeNumber(const char* getter) { return As<quillon_gives_number>(Need(getter))(); }
+
+void Plugin::PutNothing(const char* name) { As<quillon_takes_pointer>(Need(name))(nullptr); }
 
 std::vector<std::string> Plugin::Run(const char* name) {
-  return library_->CallCatchingMessages(As<Action>(Need(name)));
+  const Action action = As<Action>(Need(name));
+  const bool loads = std::string_view(name) == "loaddb";
+  const std::string table = loads ? GetFile() : "";
+  std::vector<std::string> messages =
+      ShowingProgress(name, [&] { return library_->CallCatchingMessages(action); });
+  if (loads && messages.empty()) {
+    tablePath_ = table;
+    memoPath_ = GetFile();
+  }
+  return messages;
+}
+
+void Plugin::SetTypedFile(const std::string& value, const std::string& path) {
+  SetFile(value);
+  typedFile_ = TypedFile{value, path};
+}
+
+std::string Plugin::PathFor(const char* name) {
+  const std::string_view export_name = name;
+  if (export_name != "loaddb" && export_name != "importasmaster") return "";
+  if (typedFile_ && typedFile_->path != typedFile_->value && GetFile() == typedFile_->value) {
+    SetFile(typedFile_->path);
+  }
+  typedFile_.reset();
+  return GetFile();
 }
 
 }  // namespace quillon_host

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cp1251.h"
+#include "os.h"
 
 namespace quillon_host {
 
@@ -15,7 +16,21 @@ void Write(std::FILE* stream, std::string_view bytes) {
 
 }  // namespace
 
-std::string Printer::Shown(std::string_view text) const {
+std::string Printer::Shown(std::string_view text, std::string_view path) const {
+  if (path.empty()) return ShownText(text);
+  std::string shown;
+  for (size_t at; (at = text.find(path)) != std::string_view::npos;
+       text.remove_prefix(at + path.size())) {
+    shown += ShownText(text.substr(0, at)) + ShownPath(path);
+  }
+  return shown + ShownText(text);
+}
+
+std::string Printer::ShownPath(std::string_view path) const {
+  return raw_ ? std::string(path) : PathToUtf8(std::string(path));
+}
+
+std::string Printer::ShownText(std::string_view text) const {
   if (raw_) return std::string(text);
   std::string lines;
   lines.reserve(text.size());
@@ -26,17 +41,23 @@ std::string Printer::Shown(std::string_view text) const {
   return Cp1251ToUtf8(lines);
 }
 
-void Printer::Line(std::string_view label, std::string_view text) const {
+void Printer::Line(std::string_view label, std::string_view text, std::string_view path) const {
   Write(stdout, label);
-  Write(stdout, Shown(text));
+  Write(stdout, Shown(text, path));
   Write(stdout, "\n");
   std::fflush(stdout);
 }
 
-void Printer::Complain(std::string_view where, std::string_view text) const {
+void Printer::Utf8Line(std::string_view text) const {
+  Write(stdout, text);
+  Write(stdout, "\n");
+  std::fflush(stdout);
+}
+
+void Printer::Complain(std::string_view where, std::string_view text, std::string_view path) const {
   std::string line = "quillon-host: ";
   if (!where.empty()) line.append(where).append(": ");
-  line += Shown(text);
+  line += Shown(text, path);
   line += '\n';
   Write(stderr, line);
 }

@@ -2,29 +2,19 @@
 #include "script.h"
 
 #include <exception>
+#include <vector>
 
 #include "cp1251.h"
+#include "csv_export.h"
 #include "exchange.h"
 #include "failure.h"
+#include "help.h"
+#include "table_reading.h"
 #include "table_view.h"
 
 namespace quillon_host {
 
 namespace {
-
-constexpr const char* kHelp[] = {
-    "Commands, one a line (# starts a comment):",
-    "  open PATH          open a table: SetFile, loaddb, getfields, countrec",
-    "  show               the current record, field by field",
-    "  list [FROM [TO]]   records FROM to TO (TO a number or max) as a table",
-    "  find NAME=PATTERN  the records whose field NAME holds PATTERN (* and ? match",
-    "                     any run and any one character; case is ignored)",
-    "  help               this text",
-    "  quit               end the session",
-    "Raw calls, one export each, showing what a host sees afterwards:",
-    "  SetFile TEXT, SetPath TEXT (the text is everything after the first blank)",
-    "  SetData N",
-};
 
 // Blank and tab: what may stand before a command.
 bool IsIndent(char c) { return c == ' ' || c == '\t'; }
@@ -37,68 +27,71 @@ bool ReadLine(std::istream& input, std::string& line) {
 
 }  // namespace
 
-Interpreter::Outcome Interpreter::RunLine(std::string_view written, std::string_view where) {
-  std::string line(written);
-  std::string problem;
-  if (settings_.utf8Input && !Utf8ToCp1251(written, line, problem)) {
-    printer_.Complain(where, problem);
-    return Outcome::kFailed;
-  }
+Interpreter::Outcome Interpreter::RunLine(std::string_view line, std::string_view where) {
   size_t start = 0;
   while (start < line.size() && IsIndent(line[start])) ++start;
   const bool comment = start == line.size() || line[start] == '#';
-  if (settings_.echo) printer_.Line(comment ? "" : "> ", line);
+  if (settings_.echo) Echo(comment ? "" : "> ", line);
   if (comment) return Outcome::kDone;
 
   const size_t blank = line.find(' ', start);
-  const std::string command = line.substr(start, blank - start);
-  const std::string argument = blank == std::string::npos ? "" : line.substr(blank + 1);
+  const std::string command(line.substr(start, blank - start));
+  const std::string argument =
+      blank == std::string::npos ? "" : std::string(line.substr(blank + 1));
   if (command == "quit") return Outcome::kQuit;
   try {
     Dispatch(command, argument);
     return Outcome::kDone;
   } catch (const Failure& failure) {
-    printer_.Complain(where, failure.what());
+    printer_.Complain(where, failure.what(), failure.path());
   } catch (const std::exception& error) {
     printer_.Complain(where, std::string("the host ran into trouble: ") + error.what());
   }
   return Outcome::kFailed;
 }
 
+// The line as the plug-in gets it; a line that is no Windows-1251 text
+// (a path only the file system can spell) as it was written.
+void Interpreter::Echo(std::string_view label, std::string_view line) const {
+  std::string value;
+  std::string problem;
+  if (settings_.input.utf8 && !Utf8ToCp1251(line, value, problem)) {
+    printer_.Utf8Line(std::string(label) + std::string(line));
+  } else {
+    printer_.Line(label, Quoted(line, settings_.input));
+  }
+}
+
 void Interpreter::Dispatch(std::string_view command, const std::string& argument) {
+  const InputRules& rules = settings_.input;
   const bool noArgument = argument.find_first_not_of(' ') == std::string::npos;
   auto argumentless = [&] {
     if (!noArgument) throw Failure(std::string(command) + " takes no argument");
   };
   if (command == "help") {
-    argumentless();
-    PrintHelp();
+    const std::vector<std::string_view> topic = Words(argument);
+    if (topic.size() > 1) throw Failure("help takes one command or export");
+    if (!PrintHelp(printer_, topic.empty() ? "" : topic[0])) {
+      throw Failure("no command or export is called '" + Quoted(topic[0], rules) +
+                    "' (help lists them)");
+    }
   } else if (command == "open") {
-    OpenTable(plugin_, printer_, argument);
+    OpenTable(plugin_, printer_, AsPath(argument, rules));
+  } else if (command == "fields") {
+    argumentless();
+    DescribeTable(plugin_, printer_);
   } else if (command == "show") {
     argumentless();
     ShowRecord(plugin_, printer_);
   } else if (command == "list") {
     ListRecords(plugin_, printer_, argument);
   } else if (command == "find") {
-    FindRecords(plugin_, printer_, argument);
-  } else if (!RunExchange(plugin_, printer_, command, argument)) {
-    throw Failure("unknown command '" + std::string(command) + "' (help lists the commands)");
+    FindRecords(plugin_, printer_, AsValue(argument, rules));
+  } else if (command == "export") {
+    ExportCsv(plugin_, printer_, argument, rules);
+  } else if (!RunExchange(plugin_, printer_, command, argument, rules)) {
+    throw Failure("unknown command '" + Quoted(command, rules) + "' (help lists the commands)");
   }
-}
-
-void Interpreter::PrintHelp() const {
-  for (const char* line : kHelp) printer_.Line("", line);
-  std::string names;
-  for (std::string_view name : ArgumentlessExchanges()) {
-    if (names.size() + name.size() > 74) {
-      printer_.Line("  ", names);
-      names.clear();
-    }
-    if (!names.empty()) names += ' ';
-    names += name;
-  }
-  printer_.Line("  ", names);
 }
 
 int Interpreter::RunScript(std::istream& input, const std::string& name) {

@@ -10,6 +10,7 @@
 
 #include "plugin.h"
 #include "printer.h"
+#include "typed_text.h"
 
 namespace quillon_host {
 
@@ -17,8 +18,8 @@ struct ScriptSettings {
   bool keepGoing = false;
   // Print comments and blank lines as they are and each command after "> ".
   bool echo = false;
-  // Script text is UTF-8 and is converted to Windows-1251 for the plug-in.
-  bool utf8Input = false;
+  // How the lines are written, and whether values hold escapes.
+  InputRules input;
 };
 
 class Interpreter {
@@ -39,8 +40,9 @@ class Interpreter {
   int RunInteractive(std::istream& input);
 
  private:
+  // `argument` as typed.
   void Dispatch(std::string_view command, const std::string& argument);
-  void PrintHelp() const;
+  void Echo(std::string_view label, std::string_view line) const;
 
   Plugin& plugin_;
   const Printer& printer_;

@@ -1,90 +1,21 @@
-// The commands for people: open, show, list and find; see the header.
+// The commands for people: open, fields, show, list and find; see the header.
 #include "table_view.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "exchange.h"
 #include "failure.h"
 #include "layout.h"
+#include "os.h"
+#include "table_file.h"
+#include "table_reading.h"
 
 namespace quillon_host {
 
 namespace {
-
-// The items of a list the plug-in gave, each of which it ended with "|".
-std::vector<std::string> Items(std::string_view list) {
-  std::vector<std::string> items;
-  while (!list.empty()) {
-    const size_t end = list.find('|');
-    items.emplace_back(list.substr(0, end));
-    list.remove_prefix(end == std::string_view::npos ? list.size() : end + 1);
-  }
-  return items;
-}
-
-std::string Ask(Plugin& plugin, const Printer& printer, const char* name,
-                const std::string& request) {
-  plugin.SetFile(request);
-  PrintMessages(printer, plugin.Run(name));
-  return plugin.GetFile();
-}
-
-int32_t Number(Plugin& plugin, const Printer& printer, const char* name) {
-  PrintMessages(printer, plugin.Run(name));
-  return plugin.GetData();
-}
-
-// countrec leaves the integer slot alone while no table is loaded.
-int32_t RecordCountOfOpenTable(Plugin& plugin, const Printer& printer) {
-  plugin.SetData(-1);
-  const int32_t count = Number(plugin, printer, "countrec");
-  if (count < 0) throw Failure("no table is open (open PATH opens one)");
-  return count;
-}
-
-std::vector<std::string> FieldNames(Plugin& plugin, const Printer& printer) {
-  return Items(Ask(plugin, printer, "getfields", ""));
-}
-
-std::string WithoutEnd(const std::string& text, std::string_view end) {
-  return text.ends_with(end) ? text.substr(0, text.size() - end.size()) : text;
-}
-
-// One field's value in each record, read with getdataotdo, one request per
-// record. The plug-in does not escape values, so an answer in which a value
-// itself holds the group end "|#" is asked again record by record.
-std::vector<std::string> ColumnValues(Plugin& plugin, const Printer& printer,
-                                      const std::string& field,
-                                      const std::vector<int32_t>& records) {
-  std::vector<std::string> values;
-  if (records.empty()) return values;
-  auto request = [&](int32_t record) {
-    const std::string number = std::to_string(record);
-    return field + "|" + number + "|" + number + "#";
-  };
-  std::string requests;
-  for (int32_t record : records) requests += request(record);
-  const std::string reply = Ask(plugin, printer, "getdataotdo", requests);
-  std::string_view answer = reply;
-  for (size_t end; (end = answer.find("|#")) != std::string_view::npos;
-       answer.remove_prefix(end + 2)) {
-    values.emplace_back(answer.substr(0, end));
-  }
-  if (values.size() == records.size() && answer.empty()) return values;
-  values.clear();
-  for (int32_t record : records) {
-    values.push_back(WithoutEnd(Ask(plugin, printer, "getdataotdo", request(record)), "|#"));
-  }
-  return values;
-}
-
-// Reading records moves the cursor; list and find put it back afterwards.
-void MoveCursorBack(Plugin& plugin, const Printer& printer, int32_t cursor) {
-  plugin.SetData(cursor);
-  PrintMessages(printer, plugin.Run("gotorec"));
-}
 
 // The records as a table under a heading of the field names.
 void PrintRecords(Plugin& plugin, const Printer& printer, const std::vector<std::string>& names,
@@ -102,15 +33,6 @@ void PrintRecords(Plugin& plugin, const Printer& printer, const std::vector<std:
   for (const std::string& line : Columns(rows)) printer.Line("", line);
 }
 
-std::string Joined(const std::vector<std::string>& items, std::string_view between) {
-  std::string joined;
-  for (const std::string& item : items) {
-    if (!joined.empty()) joined += between;
-    joined += item;
-  }
-  return joined;
-}
-
 // finddata's reading of a field name: trimmed, ASCII letters upper-cased.
 std::string AsFieldName(std::string_view name) {
   const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
@@ -123,17 +45,85 @@ std::string AsFieldName(std::string_view name) {
   return upper;
 }
 
+struct FieldType {
+  char letter;
+  const char* name;
+};
+
+constexpr FieldType kFieldTypes[] = {
+    {'C', "character"}, {'N', "number"},  {'F', "float"},         {'D', "date"},
+    {'L', "logical"},   {'M', "memo"},    {'G', "general"},       {'B', "binary"},
+    {'P', "picture"},   {'I', "integer"}, {'T', "date and time"}, {'Y', "currency"},
+};
+
+// "C character"; a letter the host does not know stands alone.
+std::string TypeName(char type) {
+  for (const FieldType& known : kFieldTypes) {
+    if (known.letter == type) return std::string(1, type) + " " + known.name;
+  }
+  return std::string(1, type);
+}
+
+std::string Date(const TableFacts& facts) {
+  char date[16];
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d", facts.year, facts.month, facts.day);
+  return date;
+}
+
 }  // namespace
 
 void OpenTable(Plugin& plugin, const Printer& printer, const std::string& path) {
   if (path.empty()) throw Failure("open needs the path of a table file");
   plugin.SetFile(path);
   const std::vector<std::string> messages = plugin.Run("loaddb");
-  PrintMessages(printer, messages);
-  if (!messages.empty()) throw Failure("the table was not opened");
+  PrintMessages(printer, messages, path);
+  // A table the plug-in leaves closed counts as loaded, without fields.
+  if (!messages.empty() || Number(plugin, printer, "fiedscount") <= 0) {
+    throw Failure("the table was not opened: " + WhyNotOpened(path), path);
+  }
   const std::vector<std::string> names = FieldNames(plugin, printer);
   printer.Line("records: ", std::to_string(RecordCountOfOpenTable(plugin, printer)));
   printer.Line("fields: ", Joined(names, ", "));
+  if (!HeldForWriting(path)) {
+    printer.Line("",
+                 "open for reading only: the file, its folder or another program does not "
+                 "let it be written, so every change is refused");
+  }
+}
+
+void DescribeTable(Plugin& plugin, const Printer& printer) {
+  const int32_t count = RecordCountOfOpenTable(plugin, printer);
+  const std::string& path = plugin.TablePath();
+  TableFacts facts;
+  if (path.empty() || Number(plugin, printer, "fiedscount") <= 0 ||
+      ReadTableFacts(path, facts) != TableShape::kTable) {
+    throw Failure("the table's file cannot be read again (open it again with open PATH)");
+  }
+  const std::string& memo = plugin.MemoPath();
+  printer.Line("table: ", path, path);
+  printer.Line("version: ", VersionName(facts.version));
+  printer.Line("records: ", std::to_string(count));
+  printer.Line("last update: ", Date(facts));
+  const bool memoFields = std::any_of(facts.fields.begin(), facts.fields.end(),
+                                      [](const FieldFacts& f) { return f.type == 'M'; });
+  if (memo != path && KindOfFile(memo) == FileKind::kFile) {
+    printer.Line("memo file: ", memo, memo);
+  } else if (!memoFields) {
+    printer.Line("memo file: ", "none");
+  } else if (memo == path) {
+    printer.Line("memo file: ",
+                 "none: the file name holds no \"dbf\" to name one after, so the "
+                 "memo fields read as empty");
+  } else {
+    printer.Line("memo file: ", memo + " is missing, so the memo fields read as empty", memo);
+  }
+  std::vector<Row> rows(1, Row{"#", "NAME", "TYPE", "WIDTH", "DECIMALS"});
+  for (size_t i = 0; i < facts.fields.size(); ++i) {
+    const FieldFacts& field = facts.fields[i];
+    rows.push_back({std::to_string(i + 1), field.name, TypeName(field.type),
+                    std::to_string(field.width), std::to_string(field.decimals)});
+  }
+  for (const std::string& line : Columns(rows)) printer.Line("", line);
 }
 
 void ShowRecord(Plugin& plugin, const Printer& printer) {
@@ -145,7 +135,8 @@ void ShowRecord(Plugin& plugin, const Printer& printer) {
     // A value holds "|": each field is asked for on its own.
     values.clear();
     for (const std::string& name : names) {
-      values.push_back(WithoutEnd(Ask(plugin, printer, "getcurn", name), "|"));
+      const std::string value = Ask(plugin, printer, "getcurn", name);
+      values.push_back(value.ends_with("|") ? value.substr(0, value.size() - 1) : value);
     }
   }
   printer.Line("record: ", std::to_string(cursor) + " of " + std::to_string(count));
@@ -153,23 +144,8 @@ void ShowRecord(Plugin& plugin, const Printer& printer) {
 }
 
 void ListRecords(Plugin& plugin, const Printer& printer, std::string_view range) {
-  std::vector<std::string_view> words;
-  for (size_t start; (start = range.find_first_not_of(' ')) != std::string_view::npos;) {
-    range.remove_prefix(start);
-    const size_t end = std::min(range.find(' '), range.size());
-    words.push_back(range.substr(0, end));
-    range.remove_prefix(end);
-  }
-  if (words.size() > 2) throw Failure("list takes at most FROM and TO");
-  const int32_t from = words.empty() ? 1 : WholeNumber(words[0], "list FROM");
-  const bool toTheEnd = words.size() < 2 || words[1] == "max";
-  const int32_t to = toTheEnd ? 0 : WholeNumber(words[1], "list TO (or max)");
-  const int32_t count = RecordCountOfOpenTable(plugin, printer);
-  std::vector<int32_t> records;
-  for (int32_t record = std::max(from, 1); record <= (toTheEnd ? count : std::min(to, count));
-       ++record) {
-    records.push_back(record);
-  }
+  const RecordRange wanted = ParseRange(Words(range), "list");
+  const std::vector<int32_t> records = RecordsIn(wanted, RecordCountOfOpenTable(plugin, printer));
   const std::vector<std::string> names = FieldNames(plugin, printer);
   const int32_t cursor = Number(plugin, printer, "curnum");
   PrintRecords(plugin, printer, names, records);

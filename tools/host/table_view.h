@@ -1,7 +1,8 @@
-// The commands for people, each made only of export calls: open a table,
-// show the current record, list records, find records. All but open need a
-// table that is open, and list and find put the cursor back where they
-// found it.
+// The commands for people, each made of export calls (and, where no export
+// tells, of what the host reads from the table file itself): open a table,
+// describe its fields, show the current record, list records, find
+// records. All but open need a table that is open, and list and find put
+// the cursor back where they found it.
 #pragma once
 
 #include <string>
@@ -12,9 +13,13 @@
 
 namespace quillon_host {
 
-// SetFile, loaddb, getfields, countrec. A table the plug-in reports missing
-// is a Failure.
+// SetFile, loaddb, fiedscount, getfields, countrec. A table the plug-in did
+// not open is a Failure that says why; one it could open only for reading
+// is said so. `path` is in the file system's spelling.
 void OpenTable(Plugin& plugin, const Printer& printer, const std::string& path);
+// The table's version, record count, date of last update and memo file,
+// then every field's name, type, width and decimals.
+void DescribeTable(Plugin& plugin, const Printer& printer);
 // The current record: its number, then every field's name and value
 // (getfields, getcurrecall).
 void ShowRecord(Plugin& plugin, const Printer& printer);

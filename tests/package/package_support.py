@@ -1,0 +1,26 @@
+"""What the package tests share: the project's version as CMakeLists.txt
+states it, the fixture table, and the expected output of c_host.c."""
+
+import os
+import re
+import shutil
+
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+PACKAGE_TESTS = os.path.join(SOURCE, "tests", "package")
+C_HOST = os.path.join(PACKAGE_TESTS, "c_host.c")
+TABLE = "db3_plain.dbf"
+
+
+def project_version():
+    with open(os.path.join(SOURCE, "CMakeLists.txt")) as cmake:
+        return re.search(r"project\(Quillon VERSION (\d+\.\d+\.\d+)", cmake.read()).group(1)
+
+
+def copy_fixture(folder):
+    shutil.copy(os.path.join(SOURCE, "tests", "fixtures", TABLE), folder)
+
+
+def expected_c_host_output():
+    """c_host on the fixture, as Windows-1251 bytes with LF line ends."""
+    with open(os.path.join(PACKAGE_TESTS, "c_host.expected"), "rb") as expected:
+        return expected.read()

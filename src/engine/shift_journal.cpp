@@ -20,7 +20,7 @@ namespace {
 //   slot 0, slot 1 (each of a fixed size): sequence number, target, length,
 //            removed records so far, their sum; the bytes [target,
 //            target + length) held before the segment was written; the
-//            slot's sum. A segment's slot is its sequence number modulo 2.
+//            slot's sum. Segments take turns between the two slots.
 //   removed records: each its offset and its bytes, in file order.
 //   image (written only to undo), after the removed records of the slot in
 //            force: mark, from, length; the header; the old bytes from
@@ -45,7 +45,9 @@ struct Head {
 
   uint64_t Size() const { return kHeadFields + headBytes + trailing + 4; }
   uint64_t SlotSize() const { return kSlotFields + segmentBytes + 4; }
-  uint64_t SlotAt(uint64_t seq) const { return Size() + (seq % 2) * SlotSize(); }
+  // Odd sequence numbers go to slot 0, even ones to slot 1: the first slot
+  // written is the first in the file, which is never left with a hole.
+  uint64_t SlotAt(uint64_t seq) const { return Size() + ((seq + 1) % 2) * SlotSize(); }
   uint64_t EntrySize() const { return 8 + recordLength; }
   uint64_t EntryAt(uint64_t i) const { return Size() + 2 * SlotSize() + i * EntrySize(); }
   uint64_t Records() const { return (end - from) / recordLength; }
@@ -483,8 +485,13 @@ ShiftOutcome RemoveFlaggedRecords(platform::File& file, const std::string& path,
   head.end = records.end;
   head.recordLength = records.recordLength;
   head.headBytes = records.headBytes;
-  head.segmentBytes =
-      std::clamp<uint64_t>(ShiftSegmentBytes(), records.recordLength, kLargestSegment);
+  // A segment is whole records, and no longer than the records to move: a
+  // small table gets a small journal.
+  const uint64_t segmentRecords =
+      std::max<uint64_t>(1, std::min<uint64_t>({ShiftSegmentBytes(), records.end - records.from,
+                                                kLargestSegment}) /
+                                std::max<size_t>(records.recordLength, 1));
+  head.segmentBytes = segmentRecords * records.recordLength;
   bool moved = false;
   bool begun = false;
   if (file.Size(&head.oldLength)) {

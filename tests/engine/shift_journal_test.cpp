@@ -200,46 +200,56 @@ class ShiftJournalTest : public ::testing::Test {
     return disk.calls < offAt;
   }
 
-  testing::ScratchDir dir_;
-  std::string path_ = dir_.File("t.dbf");
-  std::function<bool(size_t)> arrive_;
-  const size_t wholeSegment_ = ShiftSegmentBytes();
-};
-
-TEST_F(ShiftJournalTest, APackThatLosesPowerLeavesTheTableAsBeforeOrAsAfter) {
-  for (const std::string flags : {" *  * ", "*     ", " ** **"}) {
+  // Packs six records flagged as `flags` says, in segments of `segment`
+  // bytes, losing power at every call in turn, with every way writes
+  // arrive; with `undoLosesPower`, the undo at the next open loses power at
+  // every call in turn too, for two of them.
+  void LosePowerAtEveryCall(const std::string& flags, size_t segment, bool undoLosesPower) {
     TableBytes t;
     t.fields = {{"NAME", 'C', 4}};
     t.records = {"rec1", "rec2", "rec3", "rec4", "rec5", "rec6"};
     t.flags.assign(flags.begin(), flags.end());
     t.afterRecords = flags[0] == '*' ? "\x1A" : "";
     const std::string before = t.Build();
-    for (const size_t segment : {size_t{5}, size_t{10}, wholeSegment_}) {
-      ShiftSegmentBytes() = segment;
-      arrive_ = kArrivals[1];
-      WriteWholeFile(path_, before);
-      const int calls = PackLosingPower(1 << 30);
-      const std::string after = ReadWholeFile(path_);
-      ASSERT_NE(after, before);
-      for (int offAt = 1; offAt <= calls; ++offAt) {
-        for (size_t arrival = 0; arrival < std::size(kArrivals); ++arrival) {
-          SCOPED_TRACE(flags + ", segment " + std::to_string(segment) + ", power off at call " +
-                       std::to_string(offAt) + ", arrivals " + std::to_string(arrival));
-          arrive_ = kArrivals[arrival];
-          WriteWholeFile(path_, before);
-          PackLosingPower(offAt);
-          // The undo itself loses power, at every call in turn, for one
-          // table, the smallest segments and two of the ways writes arrive.
-          const bool undoLosesPower = flags == " ** **" && segment == 5 && arrival < 2;
-          for (int undoOffAt = 1; undoLosesPower && !Reopen(undoOffAt);) ++undoOffAt;
-          Reopen();
-          const std::string now = ReadWholeFile(path_);
-          EXPECT_TRUE(now == before || now == after);
-          EXPECT_FALSE(std::filesystem::exists(path_ + ".undo"));
-        }
+    ShiftSegmentBytes() = segment;
+    arrive_ = kArrivals[1];
+    WriteWholeFile(path_, before);
+    const int calls = PackLosingPower(1 << 30);
+    const std::string after = ReadWholeFile(path_);
+    ASSERT_NE(after, before);
+    for (int offAt = 1; offAt <= calls; ++offAt) {
+      for (size_t arrival = 0; arrival < std::size(kArrivals); ++arrival) {
+        SCOPED_TRACE(flags + ", segment " + std::to_string(segment) + ", power off at call " +
+                     std::to_string(offAt) + ", arrivals " + std::to_string(arrival));
+        arrive_ = kArrivals[arrival];
+        WriteWholeFile(path_, before);
+        PackLosingPower(offAt);
+        for (int undoOffAt = 1; undoLosesPower && arrival < 2 && !Reopen(undoOffAt);) ++undoOffAt;
+        Reopen();
+        const std::string now = ReadWholeFile(path_);
+        EXPECT_TRUE(now == before || now == after);
+        EXPECT_FALSE(std::filesystem::exists(path_ + ".undo"));
       }
     }
   }
+
+  testing::ScratchDir dir_;
+  std::string path_ = dir_.File("t.dbf");
+  std::function<bool(size_t)> arrive_;
+  const size_t wholeSegment_ = ShiftSegmentBytes();
+};
+
+// Segments of one record (5 bytes) and of two; "whole": the table is one.
+TEST_F(ShiftJournalTest, APackThatLosesPowerLeavesTheTableAsBeforeOrAsAfter) {
+  const size_t whole = ShiftSegmentBytes();
+  LosePowerAtEveryCall(" *  * ", 5, false);
+  LosePowerAtEveryCall(" ** **", 10, false);
+  LosePowerAtEveryCall("*     ", whole, false);
+  LosePowerAtEveryCall(" *  * ", whole, false);
+}
+
+TEST_F(ShiftJournalTest, AnUndoThatLosesPowerIsFinishedByALaterOpen) {
+  LosePowerAtEveryCall(" ** **", 5, true);
 }
 
 }  // namespace

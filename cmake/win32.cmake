@@ -1,7 +1,7 @@
 # The Windows build: Quillon.dll, a 32-bit DLL whose exports and ordinals come
-# from src/host/Quillon.def, and the console test host that loads it the way
-# a host application does. Both carry their C and C++ runtimes inside, so the
-# DLL needs nothing beyond kernel32, user32 and the system's msvcrt.
+# from src/host/Quillon.def. It carries its C and C++ runtimes inside, so it
+# needs nothing beyond kernel32, user32 and the system's msvcrt; the tests'
+# programs are linked the same way.
 
 set(QUILLON_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
@@ -21,27 +21,6 @@ set_target_properties(quillon PROPERTIES
   PREFIX ""
   SUFFIX ".dll"
 )
-
-add_executable(quillon_host_test
-  tests/win32/host_test.cpp
-  tests/win32/check.cpp
-  tests/win32/expected_messages.cpp
-  tools/win32/import_patch.cpp
-  tests/win32/message_capture.cpp
-  tests/win32/plugin.cpp
-  tests/win32/scratch.cpp
-  tests/win32/table_builder.cpp
-  tests/win32/read_sessions.cpp
-  tests/win32/edit_sessions.cpp
-  tests/win32/search_sessions.cpp
-  tests/win32/make_sessions.cpp
-  tests/win32/import_sessions.cpp
-  tests/win32/pack_sessions.cpp
-)
-target_include_directories(quillon_host_test PRIVATE tests/win32 tools)
-target_link_options(quillon_host_test PRIVATE ${QUILLON_STATIC_RUNTIME})
-# The test host loads the DLL that sits beside it.
-add_dependencies(quillon_host_test quillon)
 
 # The linker makes libQuillon.dll.a for MinGW; linkers of the MSVC kind take
 # Quillon.lib, made from the same .def file.

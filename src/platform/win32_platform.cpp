@@ -157,11 +157,20 @@ class Win32Platform final : public Platform {
   }
 
   // Windows refuses to copy a file onto itself (the source is open for
-  // reading, which the target's opening for writing collides with). The
+  // reading, which the target's opening for writing collides with). Its
+  // copy reads a source that another program is writing, though, which
+  // could make a backup of a table half-way through a change: so the source
+  // is first opened here letting others only read it, which fails while
+  // anyone holds it for writing, and kept so until the copy is made. The
   // copy is flushed to the disk before this returns, so a backup it makes
   // can be relied on.
   bool CopyFile(const std::string& from, const std::string& to) override {
-    if (::CopyFileA(from.c_str(), to.c_str(), FALSE) == FALSE) return false;
+    HANDLE source = ::CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (source == INVALID_HANDLE_VALUE) return false;
+    const bool copied = ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+    ::CloseHandle(source);
+    if (!copied) return false;
     HANDLE copy = ::CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (copy == INVALID_HANDLE_VALUE) return false;

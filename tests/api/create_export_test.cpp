@@ -1,7 +1,7 @@
-#include <unistd.h>
-
 #include <filesystem>
+#include <optional>
 
+#include "helpers/current_folder.h"
 #include "helpers/host_session.h"
 #include "helpers/table_bytes.h"
 #include "quillon.h"
@@ -14,16 +14,15 @@ class CreateExportTest : public HostSession {
  protected:
   void SetUp() override {
     HostSession::SetUp();
-    old_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_.path());
+    inScratch_.emplace(dir_.path());
   }
   void TearDown() override {
-    std::filesystem::current_path(old_);
+    inScratch_.reset();
     HostSession::TearDown();
   }
   std::string Make(const std::string& defs) { return CallWithText(make, defs); }
 
-  std::filesystem::path old_;
+  std::optional<CurrentFolderScope> inScratch_;
 };
 
 TEST_F(CreateExportTest, CreatesNewbaseWithItsMemoFile) {

@@ -3,14 +3,10 @@
 // not add up to the record length, files another program is reading.
 // Whatever the file holds stays readable, and no export writes anything
 // that could land in the wrong place.
-#include <sys/file.h>
-
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <functional>
 
 #include "helpers/host_session.h"
+#include "helpers/other_reader.h"
 #include "helpers/table_bytes.h"
 #include "quillon.h"
 
@@ -47,7 +43,8 @@ TEST_F(DamagedTablesTest, AHeaderThatClaimsMoreRecordsThanTheFileHoldsGetsWhatIs
     TableBytes t = Seven();
     t.recordCount = claimed;
     const std::string before = t.Build();
-    const std::string path = dir_.Write("t.dbf", before);
+    // A table of its own each time: the one loaded before stays held.
+    const std::string path = dir_.Write("t" + std::to_string(claimed) + ".dbf", before);
     Load(path);
     EXPECT_EQ(CallWithData(countrec, -1), 7);
     EXPECT_EQ(CallWithText(getdataotdo, "NAME|6|max"), "r6|r7|#");
@@ -95,7 +92,7 @@ TEST_F(DamagedTablesTest, FieldsThatDoNotAddUpAreReadAsFarAsTheyGoAndNeverWritte
     SCOPED_TRACE(c.what);
     TableBytes t = Seven();
     t.recordLength = c.recordLength;
-    const std::string path = dir_.Write("t.dbf", t.Build());
+    const std::string path = dir_.Write("t" + std::to_string(c.recordLength) + ".dbf", t.Build());
     Load(path);
     EXPECT_EQ(CallWithText(getcurrecall, ""), c.values);
     const std::string before = ReadWholeFile(path);
@@ -107,9 +104,8 @@ TEST_F(DamagedTablesTest, FieldsThatDoNotAddUpAreReadAsFarAsTheyGoAndNeverWritte
 
 TEST_F(DamagedTablesTest, ATableAnotherProgramIsReadingOpensForReadingOnly) {
   const std::string path = dir_.Write("t.dbf", Seven().Build());
-  const int reader = ::open(path.c_str(), O_RDONLY);
-  ASSERT_GE(reader, 0);
-  ASSERT_EQ(::flock(reader, LOCK_SH | LOCK_NB), 0);
+  OtherReader reader(path);
+  ASSERT_TRUE(reader.holds());
   Load(path);
   EXPECT_TRUE(Resident().isOpen);
   EXPECT_TRUE(Resident().readOnly);
@@ -117,7 +113,6 @@ TEST_F(DamagedTablesTest, ATableAnotherProgramIsReadingOpensForReadingOnly) {
   TryEveryWrite();
   EXPECT_EQ(ReadWholeFile(path), Seven().Build());
   EXPECT_EQ(Resident().lastErrorText, "Append blank record error. Rec # 8");
-  ::close(reader);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // slots, the messages, the last error, and every file in the folder (the
 // backups and the temporary folder included).
 #include <array>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -13,6 +12,7 @@
 #include "helpers/host_session.h"
 #include "helpers/memo_bytes.h"
 #include "helpers/table_bytes.h"
+#include "helpers/temp_folder.h"
 #include "host/library.h"
 #include "quillon.h"
 
@@ -154,13 +154,12 @@ class FastPathsEquivalenceTest : public HostSession {
  protected:
   void SetUp() override {
     HostSession::SetUp();
-    if (const char* old = std::getenv("TMPDIR")) oldTmp_ = old;
-    ::setenv("TMPDIR", dir_.File("tmp").c_str(), 1);
+    temp_.emplace(dir_.File("tmp"));
     platform_.today = platform::LocalDate{2024, 5, 17};
     platform_.flushToDisk = false;  // nothing here models a crash
   }
   void TearDown() override {
-    oldTmp_.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", oldTmp_.c_str(), 1);
+    temp_.reset();
     HostSession::TearDown();
   }
 
@@ -204,7 +203,7 @@ class FastPathsEquivalenceTest : public HostSession {
     return seen;
   }
 
-  std::string oldTmp_;
+  std::optional<TempFolderScope> temp_;
 };
 
 TEST_F(FastPathsEquivalenceTest, RandomSessionsSeeTheSameWithAndWithoutTheShortcuts) {

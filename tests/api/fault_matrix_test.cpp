@@ -5,7 +5,8 @@
 // that every record is there exactly once and every memo text reads as it
 // was before the export or as the export wrote it. Only exports are used, so
 // the check holds however the library makes its writes safe.
-#include <cstdlib>
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -15,13 +16,13 @@
 #include <tuple>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "engine/fields.h"
 #include "helpers/fault_platform.h"
 #include "helpers/memo_bytes.h"
 #include "helpers/scratch_dir.h"
+#include "helpers/system_files.h"
 #include "helpers/table_bytes.h"
+#include "helpers/temp_folder.h"
 #include "host/library.h"
 #include "quillon.h"
 
@@ -63,59 +64,45 @@ Pair StartingPair(MemoLayout layout) {
                                                   : SizedMemoFile(kSizedBlock, notes)};
 }
 
-// Points TMPDIR at `folder`; returns what it was.
-std::optional<std::string> PointTempAt(const std::string& folder) {
-  std::optional<std::string> old;
-  if (const char* value = std::getenv("TMPDIR")) old = value;
-  ::setenv("TMPDIR", folder.c_str(), 1);
-  return old;
-}
-
 // Where scenes are made: in memory where the system offers it (a killed
 // process loses nothing the system holds, and thousands of runs then wait
-// for no disk), otherwise in the usual temporary folder.
+// for no disk; under wine the Windows build finds it too, on the drive the
+// tests start from), otherwise in the usual temporary folder.
 std::string SceneRoot() {
   std::error_code ignored;
   if (std::filesystem::is_directory("/dev/shm", ignored)) return "/dev/shm";
-  return std::filesystem::temp_directory_path().string();
+  return SystemTempFolder();
 }
 
 // One run's scratch folder holding the starting pair as t.dbf and t.dbt, with
 // the temporary folder inside it for as long as the scene lasts.
 class Scene {
  private:
-  // First, so that the scratch folder is made in the scene root.
-  std::optional<std::string> oldTmp_;
+  // First, so that the scratch folder is made in the scene root; put back
+  // last, before the folder goes, since the next scene starts from it.
+  TempFolderScope root_{SceneRoot()};
 
  public:
-  explicit Scene(MemoLayout layout)
-      : oldTmp_(PointTempAt(SceneRoot())), start(StartingPair(layout)) {
+  explicit Scene(MemoLayout layout) : start(StartingPair(layout)) {
     table = dir.Write("t.dbf", start.table);
     dir.Write("t.dbt", start.memo);
-    std::filesystem::create_directory(dir.File("tmp"));
-    ::setenv("TMPDIR", dir.File("tmp").c_str(), 1);
-  }
-  ~Scene() {
-    // Put back before the folder goes: the next scene starts from it.
-    if (oldTmp_) {
-      ::setenv("TMPDIR", oldTmp_->c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
+    temp_.emplace(dir.Folder("tmp"));
   }
   Scene(const Scene&) = delete;
   Scene& operator=(const Scene&) = delete;
 
   // The rebuild's backups beside the table hold the starting pair exactly.
   bool BackupsHoldStartingPair() const {
-    namespace fs = std::filesystem;
-    return fs::exists(dir.File("t.baz")) && fs::exists(dir.File("t.mem")) &&
-           dir.Read("t.baz") == start.table && dir.Read("t.mem") == start.memo;
+    return dir.Exists("t.baz") && dir.Exists("t.mem") && dir.Read("t.baz") == start.table &&
+           dir.Read("t.mem") == start.memo;
   }
 
   const Pair start;
   ScratchDir dir;
   std::string table;
+
+ private:
+  std::optional<TempFolderScope> temp_;
 };
 
 // Only killed processes are modelled, never a lost machine: what was written

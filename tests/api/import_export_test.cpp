@@ -1,6 +1,7 @@
 #include "engine/cursor.h"
 #include "engine/fields.h"
 #include "engine/memo.h"
+#include "helpers/expected_messages.h"
 #include "helpers/host_session.h"
 #include "helpers/memo_bytes.h"
 #include "helpers/table_bytes.h"
@@ -40,14 +41,12 @@ class ImportExportTest : public HostSession {
     }
     return rows;
   }
-
-  const std::string kDone = "\xC8\xEC\xEF\xEE\xF0\xF2 \xEE\xEA\xEE\xED\xF7\xE5\xED";
 };
 
 TEST_F(ImportExportTest, RecordsAndPiecesInEverySeparatorForm) {
   LoadTable();
   EXPECT_EQ(Import("K1#note one#note two##K2#a#b##A#b#c#d##\r\nAlone##A#1#2###B#3#4##X|Y"),
-            std::vector<std::string>{kDone});
+            std::vector<std::string>{kImportDone});
   EXPECT_EQ(CurrentRecord(), 0);
   EXPECT_EQ(Imported(), (std::vector<std::string>{"K1/note one/note two", "K2/a/b", "A/b/c#d",
                                                   "Alone//", "A/1/2", "/B/3#4", "X//", "Y//"}));
@@ -59,7 +58,7 @@ TEST_F(ImportExportTest, TheEndOfTheFileDecidesALastEmptyRecord) {
   EXPECT_EQ(Imported(), std::vector<std::string>{"A//"});
   Import("B##\r\n");
   EXPECT_EQ(Imported(), (std::vector<std::string>{"A//", "B//", "//"}));
-  EXPECT_EQ(Import(""), std::vector<std::string>{kDone});
+  EXPECT_EQ(Import(""), std::vector<std::string>{kImportDone});
   EXPECT_EQ(Resident().header.recordCount, 4u);
 }
 
@@ -78,11 +77,7 @@ TEST_F(ImportExportTest, AMissingFileOrAFolderIsReported) {
   EXPECT_EQ(CallWithText(importasmaster, missing), missing);
   EXPECT_EQ(CallWithText(importasmaster, dir_.path()), dir_.path());
   ASSERT_EQ(platform_.messages.size(), 2u);
-  EXPECT_EQ(platform_.messages[0],
-            "\xCD\xC5 \xCF\xCE\xCD\xDF\xCB!! \xD4\xE0\xE9\xEB\xE0 " + missing +
-                " \xCD\xC5\xD2!\r\n\xCF\xF0\xEE\xE2\xE5\xF0\xFC\xF2\xE5 "
-                "\xEF\xF0\xE0\xE2\xE8\xEB\xFC\xED\xEE\xF1\xF2\xFC \xEF\xF3\xF2\xE8 \xE8 "
-                "\xED\xE0\xEB\xE8\xF7\xE8\xE5 \xD2\xC0\xCC \xF4\xE0\xE9\xEB\xE0!");
+  EXPECT_EQ(platform_.messages[0], ImportFileMissing(missing));
   EXPECT_NE(platform_.messages[1].find(dir_.path()), std::string::npos);
   EXPECT_EQ(Resident().header.recordCount, 1u);
 }
@@ -109,7 +104,7 @@ TEST_F(ImportExportTest, AFailingAppendNeverOverwritesTheLastRecord) {
   platform_.fail = [&](const OpInfo& op) {
     return op.op == Op::kWrite && op.path == table && op.position == 0;
   };
-  EXPECT_EQ(Import("new1##new2"), std::vector<std::string>{kDone});
+  EXPECT_EQ(Import("new1##new2"), std::vector<std::string>{kImportDone});
   platform_.fail = nullptr;
   EXPECT_EQ(Resident().header.recordCount, 1u);
   engine::GoToRecord(Resident(), 1);

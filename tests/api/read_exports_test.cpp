@@ -1,5 +1,3 @@
-#include <cstdio>
-
 #include "engine/table.h"
 #include "helpers/host_session.h"
 #include "helpers/json_lite.h"
@@ -12,14 +10,18 @@ namespace {
 
 class ReadExportsTest : public HostSession {
  protected:
-  // NAME C 10, AGE N 3, NOTE M; Birch 42 "first note", Cedar 7 "call back".
-  void LoadExample(const std::vector<std::string>& memos = {"first note", "call back"}) {
+  // NAME C 10, AGE N 3, NOTE M; Birch 42 with memo 1, Cedar 7 with memo 2.
+  static TableBytes Example() {
     TableBytes t;
     t.version = 0x83;
     t.fields = {{"name", 'C', 10}, {"AGE", 'N', 3}, {"NOTE", 'M', 10}};
     t.records = {"Birch      42         1", "Cedar       7         2"};
+    return t;
+  }
+  // The example with its memos "first note" and "call back".
+  void LoadExample(const std::vector<std::string>& memos = {"first note", "call back"}) {
     dir_.Write("t.dbt", FixedMemoFile(memos));
-    Load(dir_.Write("t.dbf", t.Build()));
+    Load(dir_.Write("t.dbf", Example().Build()));
   }
 
   std::string Text(void (*exported)()) { return CallWithText(exported, "old content"); }
@@ -68,9 +70,7 @@ TEST_F(ReadExportsTest, MemoValuesAreTrimmedOnlyAtTheirEnds) {
 }
 
 TEST_F(ReadExportsTest, WithoutAMemoFileMemoFieldsAreEmpty) {
-  LoadExample();
-  std::remove(dir_.File("t.dbt").c_str());
-  Load(dir_.File("t.dbf"));
+  Load(dir_.Write("t.dbf", Example().Build()));
   EXPECT_EQ(Text(getcurrecall), "Birch|42||");
 }
 

@@ -18,8 +18,10 @@ class EngineTest : public ::testing::Test {
  protected:
   EngineTest() : scope_(platform_) {}
 
-  // Writes the table as t.dbf and opens it with automatic posting.
+  // Writes the table as t.dbf and opens it with automatic posting, closing
+  // the table opened before: Windows lets no one write a file it holds.
   engine::DbfTable& Open(const TableBytes& bytes, const std::string& memo = "") {
+    Close();
     path_ = dir_.Write("t.dbf", bytes.Build());
     return OpenPath(path_, memo);
   }
@@ -30,6 +32,7 @@ class EngineTest : public ::testing::Test {
     return *table_;
   }
 
+  void Close() { table_.reset(); }
   std::string FileBytes() const { return ReadWholeFile(path_); }
 
   // Three C/N records: NAME C10, AGE N3.

@@ -29,6 +29,7 @@ class MemoTest : public testing::EngineTest {
     t.version = version;
     t.fields = {{"NAME", 'C', 10}, {"NOTE", 'M', width}};
     for (const auto& note : notes) t.records.push_back("name      " + note);
+    Close();
     memoPath_ = dir_.Write("t.dbt", memo);
     return Open(t, memoPath_);
   }

@@ -1,6 +1,6 @@
 #include "helpers/host_session.h"
 
-#include "host/exports.h"
+#include "quillon.h"
 #include "host/library.h"
 
 namespace quillon::testing {

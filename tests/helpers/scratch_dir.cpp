@@ -1,22 +1,44 @@
 #include "helpers/scratch_dir.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
+
+#include "helpers/system_files.h"
 
 namespace quillon::testing {
 
-ScratchDir::ScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quillon-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+namespace {
+
+std::string Native(std::string name) {
+  for (char& c : name) {
+    if (c == '/') c = kSeparator;
+  }
+  return name;
 }
 
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
+}  // namespace
+
+ScratchDir::ScratchDir() {
+  const std::string base = SystemTempFolder();
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const std::string candidate = base + kSeparator + "quillon-test-" + std::to_string(random());
+    if (MakeFolder(candidate)) path_ = candidate;
+  }
+  if (path_.empty()) throw std::runtime_error("cannot make a scratch folder in " + base);
+}
+
+ScratchDir::~ScratchDir() { RemoveTree(path_); }
+
+std::string ScratchDir::File(const std::string& name) const {
+  return path_ + kSeparator + Native(name);
+}
+
+std::string ScratchDir::Folder(const std::string& name) const {
+  if (!MakeFolder(File(name))) throw std::runtime_error("cannot make the folder " + File(name));
+  return File(name);
 }
 
 std::string ScratchDir::Write(const std::string& name, const std::string& bytes) const {
@@ -25,6 +47,8 @@ std::string ScratchDir::Write(const std::string& name, const std::string& bytes)
 }
 
 std::string ScratchDir::Read(const std::string& name) const { return ReadWholeFile(File(name)); }
+
+bool ScratchDir::Exists(const std::string& name) const { return IsFile(File(name)); }
 
 std::string ScratchDir::CopyFixture(const std::string& fixture, const std::string& as) const {
   return Write(as, ReadWholeFile(FixturePath(fixture)));
@@ -42,6 +66,8 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-std::string FixturePath(const std::string& name) { return std::string(QUILLON_FIXTURES_DIR) + "/" + name; }
+std::string FixturePath(const std::string& name) {
+  return std::string(QUILLON_FIXTURES_DIR) + "/" + name;
+}
 
 }  // namespace quillon::testing

@@ -59,13 +59,25 @@ std::string TableBytes::Build() const {
   return out;
 }
 
+void TableBytes::AddValues(const std::vector<std::string>& values) {
+  std::string record;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    std::string value = i < values.size() ? values[i] : "";
+    value.resize(static_cast<size_t>(fields[i].width), ' ');
+    record += value;
+  }
+  records.push_back(record);
+}
+
 uint32_t U32At(const std::string& b, size_t at) {
+  if (b.size() < 4 || at > b.size() - 4) return 0;
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
   return v;
 }
 
 uint16_t U16At(const std::string& b, size_t at) {
+  if (b.size() < 2 || at > b.size() - 2) return 0;
   return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
 }
 

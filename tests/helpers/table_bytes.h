@@ -33,9 +33,13 @@ struct TableBytes {
   uint16_t RecordLength() const;
   uint16_t HeaderLength() const;
   std::string Build() const;
+  // Appends a record of one value per field, each padded with blanks to its
+  // field's width (missing values are blank).
+  void AddValues(const std::vector<std::string>& values);
 };
 
-// Little-endian helpers for reading header values out of file bytes.
+// Little-endian helpers for reading header values out of file bytes; 0 when
+// the bytes end before the value does.
 uint32_t U32At(const std::string& bytes, size_t at);
 uint16_t U16At(const std::string& bytes, size_t at);
 

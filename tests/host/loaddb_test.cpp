@@ -1,6 +1,5 @@
-#include <filesystem>
-
 #include "engine/fields.h"
+#include "helpers/expected_messages.h"
 #include "helpers/host_session.h"
 #include "helpers/table_bytes.h"
 #include "host/library.h"
@@ -11,15 +10,6 @@ namespace {
 
 class LoaddbTest : public HostSession {
  protected:
-  std::string Missing(const std::string& path) {
-    return "\xCD\xC5 \xCF\xCE\xCD\xDF\xCB!! \xC1\xE0\xE7\xFB \xE4\xE0\xED\xED\xFB\xF5 \xEF\xEE "
-           "\xF3\xEA\xE0\xE7\xE0\xED\xED\xEE\xEC\xF3 \xEF\xF3\xF2\xE8 " +
-           path +
-           " \xCD\xC5\xD2!\r\n\xCF\xF0\xEE\xE2\xE5\xF0\xFC\xF2\xE5 "
-           "\xEF\xF0\xE0\xE2\xE8\xEB\xFC\xED\xEE\xF1\xF2\xFC \xEF\xF3\xF2\xE8 \xE8 "
-           "\xED\xE0\xEB\xE8\xF7\xE8\xE5 \xD2\xC0\xCC \xF4\xE0\xE9\xEB\xE0!";
-  }
-
   static std::string Table(int records) {
     TableBytes t;
     t.version = 0x83;
@@ -53,8 +43,8 @@ TEST_F(LoaddbTest, UpperCaseNamesFindTheirMemoFileAndFolderNamesDoNot) {
   EXPECT_EQ(Load(upper), dir_.File("CLIENTS.DBT"));
   EXPECT_EQ(Resident().memoFileName, dir_.File("CLIENTS.DBT"));
   // A "dbf" in a folder name is left alone: the memo never lands elsewhere.
-  std::filesystem::create_directory(dir_.File("dbfdata"));
-  std::filesystem::create_directory(dir_.File("dbtdata"));
+  dir_.Folder("dbfdata");
+  dir_.Folder("dbtdata");
   std::string nested = dir_.Write("dbfdata/t.dbf", Table(1));
   dir_.Write("dbtdata/t.dbf", Table(2));
   EXPECT_EQ(Load(nested), dir_.File("dbfdata/t.dbt"));
@@ -70,14 +60,14 @@ TEST_F(LoaddbTest, AMissingFileIsReportedAndChangesNothing) {
   std::string missing = dir_.File("none.dbf");
   EXPECT_EQ(Load(missing), missing);
   ASSERT_EQ(platform_.messages.size(), 1u);
-  EXPECT_EQ(platform_.messages[0], Missing(missing));
+  EXPECT_EQ(platform_.messages[0], TableMissing(missing));
   EXPECT_EQ(Resident().fileName, path);
   EXPECT_TRUE(Resident().isOpen);
   EXPECT_EQ(CurrentRecord(), 2);
   EXPECT_EQ(Load(dir_.path()), dir_.path());  // a folder is no table
-  EXPECT_EQ(platform_.messages.back(), Missing(dir_.path()));
+  EXPECT_EQ(platform_.messages.back(), TableMissing(dir_.path()));
   EXPECT_EQ(Load(""), "");
-  EXPECT_EQ(platform_.messages.back(), Missing(""));
+  EXPECT_EQ(platform_.messages.back(), TableMissing(""));
 }
 
 TEST_F(LoaddbTest, LoadingAnotherTableWritesBackTheFirstAndDropsItsMemo) {

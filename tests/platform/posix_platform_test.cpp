@@ -1,38 +1,20 @@
-#include <fcntl.h>
+// What only the POSIX layer does: sharing held by other processes, the
+// private temporary folder under TMPDIR, messages on standard error.
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "helpers/scratch_dir.h"
+#include "helpers/temp_folder.h"
 #include "platform/platform.h"
 
 namespace quillon::platform {
 namespace {
 
 using testing::ScratchDir;
-
-TEST(PosixPlatformTest, ReadWriteSharingKeepsOtherWritersOut) {
-  ScratchDir dir;
-  std::string path = dir.Write("t.dbf", "0123456789");
-  auto& os = Native();
-  auto first = os.Open(path, OpenMode::kReadWriteShareRead);
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(os.Open(path, OpenMode::kReadWriteShareRead), nullptr);
-  EXPECT_EQ(os.Open(path, OpenMode::kReadOnlyShareRead), nullptr);
-  // Creating over a held file fails and must not have cut it.
-  EXPECT_EQ(os.Open(path, OpenMode::kCreateExclusive), nullptr);
-  EXPECT_EQ(dir.Read("t.dbf"), "0123456789");
-  first.reset();
-  auto reader = os.Open(path, OpenMode::kReadOnlyShareRead);
-  ASSERT_NE(reader, nullptr);
-  EXPECT_NE(os.Open(path, OpenMode::kReadOnlyShareRead), nullptr);
-  EXPECT_EQ(os.Open(path, OpenMode::kReadWriteShareRead), nullptr);
-}
 
 TEST(PosixPlatformTest, AnotherProcessHoldingTheFileKeepsItFromOpening) {
   ScratchDir dir;
@@ -56,87 +38,16 @@ TEST(PosixPlatformTest, AnotherProcessHoldingTheFileKeepsItFromOpening) {
   EXPECT_NE(Native().Open(path, OpenMode::kReadWriteShareRead), nullptr);
 }
 
-TEST(PosixPlatformTest, FilesReadWriteAndResizeAtSixtyFourBitPositions) {
-  ScratchDir dir;
-  auto file = Native().Open(dir.File("n.dbf"), OpenMode::kCreateExclusive);
-  ASSERT_NE(file, nullptr);
-  const uint64_t far = (uint64_t{1} << 32) + 10;  // beyond what 32 bits address
-  ASSERT_TRUE(file->Seek(far));
-  ASSERT_TRUE(file->Write("ab", 2));
-  uint64_t size = 0;
-  ASSERT_TRUE(file->Size(&size));
-  EXPECT_EQ(size, far + 2);
-  char buffer[4] = {};
-  size_t got = 0;
-  ASSERT_TRUE(file->Seek(far) && file->Read(buffer, 4, &got));
-  EXPECT_EQ(got, 2u);
-  ASSERT_TRUE(file->Seek(3) && file->SetEnd() && file->Size(&size));
-  EXPECT_EQ(size, 3u);
-  EXPECT_FALSE(Native().IsExistingFile(dir.path()));
-  EXPECT_TRUE(Native().IsExistingFile(dir.File("n.dbf")));
-  EXPECT_FALSE(Native().IsExistingFile(""));
-}
-
-TEST(PosixPlatformTest, CopyingAFileOntoItselfFailsAndKeepsIt) {
-  ScratchDir dir;
-  std::string path = dir.Write("t.dbf", "precious");
-  std::string other_spelling = dir.path() + "/./t.dbf";
-  EXPECT_FALSE(Native().CopyFile(path, other_spelling));
-  EXPECT_EQ(dir.Read("t.dbf"), "precious");
-  EXPECT_TRUE(Native().CopyFile(path, dir.File("copy")));
-  EXPECT_EQ(dir.Read("copy"), "precious");
-  dir.Write("long", "a much longer text than the source");
-  EXPECT_TRUE(Native().CopyFile(path, dir.File("long")));
-  EXPECT_EQ(dir.Read("long"), "precious");
-  EXPECT_FALSE(Native().CopyFile(dir.File("missing"), dir.File("copy")));
-  EXPECT_TRUE(Native().DeleteFile(dir.File("copy")));
-  EXPECT_FALSE(Native().DeleteFile(dir.File("copy")));
-}
-
-// As on Windows: a file held by another program is never copied over, and
-// one another program writes is never copied from.
-TEST(PosixPlatformTest, CopyingHonoursTheFilesOthersHold) {
-  ScratchDir dir;
-  const std::string from = dir.Write("t.dbt", "new");
-  const std::string to = dir.Write("held.dbt", "held by someone");
-  {
-    auto reader = Native().Open(to, OpenMode::kReadOnlyShareRead);
-    ASSERT_NE(reader, nullptr);
-    EXPECT_FALSE(Native().CopyFile(from, to));
-    EXPECT_EQ(dir.Read("held.dbt"), "held by someone");
-  }
-  {
-    auto writer = Native().Open(from, OpenMode::kReadWriteShareRead);
-    ASSERT_NE(writer, nullptr);
-    EXPECT_FALSE(Native().CopyFile(from, to));
-  }
-  EXPECT_TRUE(Native().CopyFile(from, to));
-  EXPECT_EQ(dir.Read("held.dbt"), "new");
-}
-
-class TempFolderTest : public ::testing::Test {
+class PosixTempFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("TMPDIR");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    ::setenv("TMPDIR", dir_.path().c_str(), 1);
-  }
-  void TearDown() override {
-    if (had_) {
-      ::setenv("TMPDIR", old_.c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
-  }
-  std::string Expected() const { return dir_.path() + "/quillon-" + std::to_string(::getuid()); }
+  // The library's folder, named without its final separator.
+  std::string Expected() const { return temp_.folder().substr(0, temp_.folder().size() - 1); }
 
   ScratchDir dir_;
-  bool had_ = false;
-  std::string old_;
+  testing::TempFolderScope temp_{dir_.path()};
 };
 
-TEST_F(TempFolderTest, IsCreatedPrivateUnderTmpdir) {
+TEST_F(PosixTempFolderTest, IsCreatedPrivateUnderTmpdir) {
   std::string folder;
   ASSERT_TRUE(Native().TempFolder(&folder));
   EXPECT_EQ(folder, Expected() + "/");
@@ -146,7 +57,7 @@ TEST_F(TempFolderTest, IsCreatedPrivateUnderTmpdir) {
   ASSERT_TRUE(Native().TempFolder(&folder));  // existing and safe: reused
 }
 
-TEST_F(TempFolderTest, RefusesAFolderOthersCouldHavePrepared) {
+TEST_F(PosixTempFolderTest, RefusesAFolderOthersCouldHavePrepared) {
   std::string folder;
   ASSERT_EQ(::mkdir(Expected().c_str(), 0777), 0);
   ASSERT_EQ(::chmod(Expected().c_str(), 0777), 0);

@@ -1,11 +1,6 @@
-#include "expected_messages.h"
+#include "helpers/expected_messages.h"
 
-#include <cstdint>
-
-#include "check.h"
-#include "message_capture.h"
-
-namespace host_test {
+namespace quillon::testing {
 
 namespace {
 
@@ -17,11 +12,15 @@ const std::string kMissingAfter = " \xCD\xC5\xD2!";
 const std::string kCheckThePath =
     "\xCF\xF0\xEE\xE2\xE5\xF0\xFC\xF2\xE5 \xEF\xF0\xE0\xE2\xE8\xEB\xFC\xED\xEE\xF1\xF2\xFC "
     "\xEF\xF3\xF2\xE8 \xE8 \xED\xE0\xEB\xE8\xF7\xE8\xE5 \xD2\xC0\xCC \xF4\xE0\xE9\xEB\xE0!";
+const std::string kReplaceFailed =
+    "\xEF\xF0\xEE\xE1\xEB\xE5\xEC\xE0 \xF1 \xEF\xE5\xF0\xE5\xE8\xEC\xE5\xED\xEE\xE2\xE0\xED"
+    "\xE8\xE5\xEC ";
 
 }  // namespace
 
 const std::string kImportDone = "\xC8\xEC\xEF\xEE\xF0\xF2 \xEE\xEA\xEE\xED\xF7\xE5\xED";
 const std::string kTablePacked = "\xC1\xE0\xE7\xE0 \xF3\xEF\xE0\xEA\xEE\xE2\xE0\xED\xE0!";
+const std::string kTableBackupFailed = "1" + kReplaceFailed + "\xE4\xE1\xF4 \xE2 \xE1\xE0\xEA";
 
 std::string TableMissing(const std::string& path) {
   return kTableMissingBefore + path + kMissingAfter + "\r\n" + kCheckThePath;
@@ -32,21 +31,7 @@ std::string ImportFileMissing(const std::string& path) {
 }
 
 std::string ReplaceFailed(const std::string& from, const std::string& to) {
-  return "\xEF\xF0\xEE\xE1\xEB\xE5\xEC\xE0 \xF1 \xEF\xE5\xF0\xE5\xE8\xEC\xE5\xED\xEE\xE2\xE0\xED"
-         "\xE8\xE5\xEC " +
-         from + " \xE2 " + to;
+  return kReplaceFailed + from + " \xE2 " + to;
 }
 
-void CheckMessages(const std::vector<std::string>& expected, const char* file, int line) {
-  const std::vector<CapturedMessage> shown = TakeMessages();
-  CheckEqual(static_cast<int64_t>(shown.size()), static_cast<int64_t>(expected.size()),
-             "number of messages shown", file, line);
-  for (size_t i = 0; i < shown.size(); ++i) {
-    if (i < expected.size()) CheckEqual(shown[i].text, expected[i], "message text", file, line);
-    Check(shown[i].owner == nullptr, "message box without an owner", file, line);
-    Check(shown[i].captionIsNull, "message box without a caption", file, line);
-    CheckEqual(static_cast<int64_t>(shown[i].flags), 0x10000, "message box flags", file, line);
-  }
-}
-
-}  // namespace host_test
+}  // namespace quillon::testing

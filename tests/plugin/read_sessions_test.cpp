@@ -4,13 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "check.h"
-#include "expected_messages.h"
-#include "plugin.h"
-#include "table_sessions.h"
+#include "plugin/plugin_test_support.h"
 
-namespace host_test {
-
+namespace quillon::testing {
 namespace {
 
 // A record's values as getcurrecall hands them out.
@@ -95,76 +91,68 @@ const struct {
     {"fox_memo", {4, "\xC1\xE5\xE7 \xEF\xE0\xEC\xFF\xF2\xEA\xE8|||F||"}},
 };
 
-// The item at a 0-based place of a list whose items each end in "|".
-std::string Item(const std::string& list, int place) {
-  size_t start = 0;
-  for (int i = 0; i < place; ++i) start = list.find('|', start) + 1;
-  return list.substr(start, list.find('|', start) - start);
-}
+void PrintTo(const FixtureTable& table, std::ostream* out) { *out << table.name; }
 
-void CheckRow(const Plugin& dll, const Row& row) {
-  dll.GoTo(row.record);
-  CHECK_EQ(dll.Text(dll.getcurrecall), row.values);
-}
+class ReadSessionsTest : public PluginSession, public ::testing::WithParamInterface<FixtureTable> {
+ protected:
+  void ExpectRow(const Row& row) {
+    dll().GoTo(row.record);
+    EXPECT_EQ(dll().Text("getcurrecall"), row.values) << "record " << row.record;
+  }
+};
 
-void ReadTable(Scratch& scratch, const std::string& fixtures, const FixtureTable& t) {
-  const std::string table = scratch.Path(t.name + ".dbf");
-  const std::string memo = scratch.Path(t.name + ".dbt");
-  CHECK(scratch.CopyIn(fixtures + t.name + ".dbf", t.name + ".dbf"));
-  CHECK(scratch.CopyIn(fixtures + t.memo, t.name + ".dbt"));
-  const std::string table_before = ReadBytes(table);
-  const std::string memo_before = ReadBytes(memo);
+TEST_P(ReadSessionsTest, ReadExportsGiveWhatTheOtherWriterStored) {
+  const FixtureTable& t = GetParam();
+  const std::string table = dir_.CopyFixture(t.name + ".dbf", t.name + ".dbf");
+  const std::string memo = dir_.CopyFixture(t.memo, t.name + ".dbt");
+  const std::string table_before = ReadWholeFile(table);
+  const std::string memo_before = ReadWholeFile(memo);
 
-  Session session;
-  const Plugin& dll = *session;
-  CHECK_EQ(dll.Load(table), memo);
-  dll.SetData(-1);
-  CHECK_EQ(dll.FieldCount(), 5);
-  CHECK_EQ(dll.Ask(dll.getfields, "old content"), kFields);
-  CHECK_EQ(dll.RecordCount(), t.records);
-  CHECK_EQ(dll.CurrentRecord(), 1);
+  EXPECT_EQ(dll().Load(table), memo);
+  dll().SetData(-1);
+  EXPECT_EQ(dll().FieldCount(), 5);
+  EXPECT_EQ(dll().Ask("getfields", "old content"), kFields);
+  EXPECT_EQ(dll().RecordCount(), t.records);
+  EXPECT_EQ(dll().CurrentRecord(), 1);
 
-  CheckRow(dll, t.deleted);
-  CheckRow(dll, t.live);
+  ExpectRow(t.deleted);
+  ExpectRow(t.live);
   for (const auto& empty : kEmptyFields) {
-    if (t.name == empty.table) CheckRow(dll, empty.row);
+    if (t.name == empty.table) ExpectRow(empty.row);
   }
   for (const LongRow& row : t.long_rows) {
-    dll.GoTo(row.record);
-    const std::string values = dll.Text(dll.getcurrecall);
-    CHECK_EQ(static_cast<int64_t>(values.size()), static_cast<int64_t>(row.length));
-    CHECK(values.size() >= row.ending.size() &&
-          values.compare(values.size() - row.ending.size(), row.ending.size(), row.ending) == 0);
+    dll().GoTo(row.record);
+    const std::string values = dll().Text("getcurrecall");
+    EXPECT_EQ(values.size(), row.length) << "record " << row.record;
+    EXPECT_TRUE(values.ends_with(row.ending)) << "record " << row.record;
   }
 
   // Names are found as stored or all in lower case; other spellings and
   // unknown names give an empty item in their place.
-  dll.GoTo(t.deleted.record);
+  dll().GoTo(t.deleted.record);
   const std::string name = Item(t.deleted.values, 0);
-  CHECK_EQ(dll.Ask(dll.getcurn, "NAME|name|Name|CITY|NOTES"),
-           name + "|" + name + "|||" + Item(t.deleted.values, 4) + "|");
-  CHECK_EQ(dll.CurrentRecord(), t.deleted.record);
+  EXPECT_EQ(dll().Ask("getcurn", "NAME|name|Name|CITY|NOTES"),
+            name + "|" + name + "|||" + Item(t.deleted.values, 4) + "|");
+  EXPECT_EQ(dll().CurrentRecord(), t.deleted.record);
 
   // A record beyond the last gives an empty item; the cursor stays on the
   // last record listed.
-  CHECK_EQ(dll.Ask(dll.getarrayrecords, "PRICE|" + std::to_string(t.deleted.record) + "|99|" +
-                                            std::to_string(t.live.record) + "|"),
-           Item(t.deleted.values, 1) + "||" + Item(t.live.values, 1) + "|");
-  CHECK_EQ(dll.CurrentRecord(), t.live.record);
-  CHECK_EQ(dll.Ask(dll.getarrayrecords, "NOTES| 2|"), "|");
-  CHECK_EQ(dll.CurrentRecord(), 0);
-  CHECK_MESSAGES();
+  EXPECT_EQ(dll().Ask("getarrayrecords", "PRICE|" + std::to_string(t.deleted.record) + "|99|" +
+                                             std::to_string(t.live.record) + "|"),
+            Item(t.deleted.values, 1) + "||" + Item(t.live.values, 1) + "|");
+  EXPECT_EQ(dll().CurrentRecord(), t.live.record);
+  EXPECT_EQ(dll().Ask("getarrayrecords", "NOTES| 2|"), "|");
+  EXPECT_EQ(dll().CurrentRecord(), 0);
 
   // Reading writes nothing.
-  CHECK_EQ(ReadBytes(table), table_before);
-  CHECK_EQ(ReadBytes(memo), memo_before);
+  EXPECT_EQ(ReadWholeFile(table), table_before);
+  EXPECT_EQ(ReadWholeFile(memo), memo_before);
 }
+
+INSTANTIATE_TEST_SUITE_P(OtherWriters, ReadSessionsTest, ::testing::ValuesIn(kTables),
+                         [](const ::testing::TestParamInfo<FixtureTable>& info) {
+                           return info.param.name;
+                         });
 
 }  // namespace
-
-void ReadSessions(Scratch& scratch, const std::string& fixtures) {
-  Section("read exports on the tables of other writers");
-  for (const FixtureTable& table : kTables) ReadTable(scratch, fixtures, table);
-}
-
-}  // namespace host_test
+}  // namespace quillon::testing

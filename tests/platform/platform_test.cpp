@@ -1,0 +1,111 @@
+// What both platform layers promise alike: the sharing the library relies
+// on, 64-bit file positions, reads at and past the end, and copies that
+// never destroy the file they come from or one another program holds.
+#include "platform/platform.h"
+
+#include <gtest/gtest.h>
+
+#include "helpers/other_reader.h"
+#include "helpers/scratch_dir.h"
+
+namespace quillon::platform {
+namespace {
+
+using testing::OtherReader;
+using testing::ScratchDir;
+
+TEST(PlatformTest, ReadWriteSharingKeepsOtherWritersOut) {
+  ScratchDir dir;
+  std::string path = dir.Write("t.dbf", "0123456789");
+  auto& os = Native();
+  auto first = os.Open(path, OpenMode::kReadWriteShareRead);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(os.Open(path, OpenMode::kReadWriteShareRead), nullptr);
+  EXPECT_EQ(os.Open(path, OpenMode::kReadOnlyShareRead), nullptr);
+  // Creating over a held file fails and must not have cut it.
+  EXPECT_EQ(os.Open(path, OpenMode::kCreateExclusive), nullptr);
+  EXPECT_EQ(dir.Read("t.dbf"), "0123456789");
+  first.reset();
+  auto reader = os.Open(path, OpenMode::kReadOnlyShareRead);
+  ASSERT_NE(reader, nullptr);
+  EXPECT_NE(os.Open(path, OpenMode::kReadOnlyShareRead), nullptr);
+  EXPECT_EQ(os.Open(path, OpenMode::kReadWriteShareRead), nullptr);
+}
+
+TEST(PlatformTest, AnotherProgramReadingLetsTheTableOpenOnlyForReading) {
+  ScratchDir dir;
+  std::string path = dir.Write("t.dbf", "x");
+  OtherReader other(path);
+  ASSERT_TRUE(other.holds());
+  EXPECT_EQ(Native().Open(path, OpenMode::kReadWriteShareRead), nullptr);
+  EXPECT_NE(Native().Open(path, OpenMode::kReadOnlyShareRead), nullptr);
+}
+
+TEST(PlatformTest, FilesReadWriteAndResizeAtSixtyFourBitPositions) {
+  ScratchDir dir;
+  auto file = Native().Open(dir.File("n.dbf"), OpenMode::kCreateExclusive);
+  ASSERT_NE(file, nullptr);
+  const uint64_t far = (uint64_t{1} << 32) + 10;  // beyond what 32 bits address
+  ASSERT_TRUE(file->Seek(far));
+  ASSERT_TRUE(file->Write("ab", 2));
+  uint64_t size = 0;
+  ASSERT_TRUE(file->Size(&size));
+  EXPECT_EQ(size, far + 2);
+  char buffer[4] = {};
+  size_t got = 0;
+  ASSERT_TRUE(file->Seek(far) && file->Read(buffer, 4, &got));
+  EXPECT_EQ(got, 2u);
+  got = 9;
+  ASSERT_TRUE(file->ReadAt(far + 1, buffer, 4, &got));
+  EXPECT_EQ(got, 1u);
+  EXPECT_EQ(buffer[0], 'b');
+  // Past the end a read succeeds with nothing.
+  ASSERT_TRUE(file->ReadAt(far + 100, buffer, 4, &got));
+  EXPECT_EQ(got, 0u);
+  ASSERT_TRUE(file->Seek(3) && file->SetEnd() && file->Size(&size));
+  EXPECT_EQ(size, 3u);
+  EXPECT_FALSE(Native().IsExistingFile(dir.path()));
+  EXPECT_TRUE(Native().IsExistingFile(dir.File("n.dbf")));
+  EXPECT_FALSE(Native().IsExistingFile(""));
+}
+
+TEST(PlatformTest, CopyingAFileOntoItselfFailsAndKeepsIt) {
+  ScratchDir dir;
+  std::string path = dir.Write("t.dbf", "precious");
+  std::string other_spelling =
+      dir.path() + testing::kSeparator + "." + testing::kSeparator + "t.dbf";
+  EXPECT_FALSE(Native().CopyFile(path, other_spelling));
+  EXPECT_EQ(dir.Read("t.dbf"), "precious");
+  EXPECT_TRUE(Native().CopyFile(path, dir.File("copy")));
+  EXPECT_EQ(dir.Read("copy"), "precious");
+  dir.Write("long", "a much longer text than the source");
+  EXPECT_TRUE(Native().CopyFile(path, dir.File("long")));
+  EXPECT_EQ(dir.Read("long"), "precious");
+  EXPECT_FALSE(Native().CopyFile(dir.File("missing"), dir.File("copy")));
+  EXPECT_TRUE(Native().DeleteFile(dir.File("copy")));
+  EXPECT_FALSE(Native().DeleteFile(dir.File("copy")));
+}
+
+// A file held by another program is never copied over, and one another
+// program writes is never copied from.
+TEST(PlatformTest, CopyingHonoursTheFilesOthersHold) {
+  ScratchDir dir;
+  const std::string from = dir.Write("t.dbt", "new");
+  const std::string to = dir.Write("held.dbt", "held by someone");
+  {
+    OtherReader reader(to);
+    ASSERT_TRUE(reader.holds());
+    EXPECT_FALSE(Native().CopyFile(from, to));
+    EXPECT_EQ(dir.Read("held.dbt"), "held by someone");
+  }
+  {
+    auto writer = Native().Open(from, OpenMode::kReadWriteShareRead);
+    ASSERT_NE(writer, nullptr);
+    EXPECT_FALSE(Native().CopyFile(from, to));
+  }
+  EXPECT_TRUE(Native().CopyFile(from, to));
+  EXPECT_EQ(dir.Read("held.dbt"), "new");
+}
+
+}  // namespace
+}  // namespace quillon::platform

@@ -57,8 +57,8 @@ class PowerLossPlatform final : public platform::Platform {
   void ShowMessage(const std::string&) override {}
 
   void Wrote(const std::string& path, Change change) { pending_[path].push_back(change); }
-  void Flushed(const std::string& path) {
-    durable_[path] = ReadWholeFile(path);
+  void Flushed(const std::string& path, std::string content) {
+    durable_[path] = std::move(content);
     pending_[path].clear();
   }
   // What the disk holds once the power is back: the flushed bytes, and of
@@ -130,9 +130,20 @@ class PowerLossFile final : public platform::File {
     disk_.Wrote(path_, {0, "", position_});
     return true;
   }
+  // What the file holds is read through its own handle: the system may let
+  // no one else open it.
   bool Flush() override {
-    if (!disk_.Alive()) return false;
-    disk_.Flushed(path_);
+    uint64_t size = 0;
+    if (!disk_.Alive() || !inner_->Size(&size)) return false;
+    std::string content(static_cast<size_t>(size), '\0');
+    size_t got = 0;
+    // Some systems move the position on a read at an offset; a flush must
+    // not.
+    if (!inner_->ReadAt(0, content.data(), content.size(), &got) || got != content.size() ||
+        !inner_->Seek(position_)) {
+      return false;
+    }
+    disk_.Flushed(path_, std::move(content));
     return true;
   }
 
@@ -211,12 +222,20 @@ class ShiftJournalTest : public ::testing::Test {
     t.flags.assign(flags.begin(), flags.end());
     t.afterRecords = flags[0] == '*' ? "\x1A" : "";
     const std::string before = t.Build();
+    TableBytes packed = t;
+    packed.records.clear();
+    packed.flags.clear();
+    packed.afterRecords.clear();
+    for (size_t i = 0; i < t.records.size(); ++i) {
+      if (flags[i] != '*') packed.records.push_back(t.records[i]);
+    }
+    packed.year = 26, packed.month = 3, packed.day = 7;
+    const std::string after = packed.Build();
     ShiftSegmentBytes() = segment;
     arrive_ = kArrivals[1];
     WriteWholeFile(path_, before);
     const int calls = PackLosingPower(1 << 30);
-    const std::string after = ReadWholeFile(path_);
-    ASSERT_NE(after, before);
+    ASSERT_EQ(ReadWholeFile(path_), after);
     for (int offAt = 1; offAt <= calls; ++offAt) {
       for (size_t arrival = 0; arrival < std::size(kArrivals); ++arrival) {
         SCOPED_TRACE(flags + ", segment " + std::to_string(segment) + ", power off at call " +

@@ -10,7 +10,7 @@ namespace quillon::engine {
 
 namespace {
 
-constexpr size_t kWriteOutBytes = size_t{1} << 20;
+constexpr size_t kWriteOutBytes = size_t{256} << 10;
 // The first block holds the headers, which are read and rewritten after
 // every append: it stays gathered across write-outs.
 constexpr uint64_t kFirstBlock = 512;

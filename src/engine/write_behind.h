@@ -2,10 +2,10 @@
 // pieces, for files no one reads until the library has closed them (the copy
 // a rebuild makes in the temporary folder): thousands of small writes, cuts
 // and header rewrites then cost a few calls. Reads see every write at once.
-// What is gathered is written out when it passes a megabyte, when the file
-// is flushed and when it is closed; the first write-out that fails makes
-// every later call fail and is reported through `failed`, so a copy that did
-// not reach its file is never taken for a whole one. Memory held: about a
+// What is gathered is written out when it passes 256 KiB, when the file is
+// flushed and when it is closed; the first write-out that fails makes every
+// later call fail and is reported through `failed`, so a copy that did not
+// reach its file is never taken for a whole one. Memory held: under a
 // megabyte, whatever the file's size.
 #pragma once
 

@@ -56,7 +56,7 @@ struct Head {
   // journal, never a reason to write far outside the file.
   bool Sane() const {
     return recordLength >= 1 && recordLength <= kLargestRecord && headBytes <= from &&
-           from <= end && end < kLargestOffset && oldLength < kLargestOffset &&
+           from <= end && from <= oldLength && end < kLargestOffset && oldLength < kLargestOffset &&
            (end - from) % recordLength == 0 && segmentBytes >= recordLength &&
            segmentBytes <= kLargestSegment && trailing == (oldLength > end ? oldLength - end : 0);
   }
@@ -487,10 +487,9 @@ ShiftOutcome RemoveFlaggedRecords(platform::File& file, const std::string& path,
   head.headBytes = records.headBytes;
   // A segment is whole records, and no longer than the records to move: a
   // small table gets a small journal.
-  const uint64_t segmentRecords =
-      std::max<uint64_t>(1, std::min<uint64_t>({ShiftSegmentBytes(), records.end - records.from,
-                                                kLargestSegment}) /
-                                std::max<size_t>(records.recordLength, 1));
+  const uint64_t segmentRecords = std::max<uint64_t>(
+      1, std::min<uint64_t>({ShiftSegmentBytes(), records.end - records.from, kLargestSegment}) /
+             std::max<size_t>(records.recordLength, 1));
   head.segmentBytes = segmentRecords * records.recordLength;
   bool moved = false;
   bool begun = false;

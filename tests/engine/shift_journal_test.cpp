@@ -215,12 +215,17 @@ class ShiftJournalTest : public ::testing::Test {
   // bytes, losing power at every call in turn, with every way writes
   // arrive; with `undoLosesPower`, the undo at the next open loses power at
   // every call in turn too, for two of them.
-  void LosePowerAtEveryCall(const std::string& flags, size_t segment, bool undoLosesPower) {
+  static TableBytes SixRecords(const std::string& flags) {
     TableBytes t;
     t.fields = {{"NAME", 'C', 4}};
     t.records = {"rec1", "rec2", "rec3", "rec4", "rec5", "rec6"};
     t.flags.assign(flags.begin(), flags.end());
     t.afterRecords = flags[0] == '*' ? "\x1A" : "";
+    return t;
+  }
+
+  void LosePowerAtEveryCall(const std::string& flags, size_t segment, bool undoLosesPower) {
+    const TableBytes t = SixRecords(flags);
     const std::string before = t.Build();
     TableBytes packed = t;
     packed.records.clear();
@@ -269,6 +274,47 @@ TEST_F(ShiftJournalTest, APackThatLosesPowerLeavesTheTableAsBeforeOrAsAfter) {
 
 TEST_F(ShiftJournalTest, AnUndoThatLosesPowerIsFinishedByALaterOpen) {
   LosePowerAtEveryCall(" ** **", 5, true);
+}
+
+// A journal damaged after it reached the disk (cut short, a byte changed)
+// never leads the open astray: it reads and writes only inside the two
+// files and never makes the table longer. A journal whose head is damaged
+// counts as never written, so the table stays as the pack left it.
+TEST_F(ShiftJournalTest, ADamagedJournalIsNeverFollowedOutsideTheFiles) {
+  const std::string before = SixRecords(" ** **").Build();
+  ShiftSegmentBytes() = 5;
+  arrive_ = kArrivals[1];
+  // The power goes at the first call after which a record has moved.
+  std::string left = before;
+  for (int offAt = 1; left == before && offAt < 100; ++offAt) {
+    WriteWholeFile(path_, before);
+    PackLosingPower(offAt);
+    left = ReadWholeFile(path_);
+  }
+  ASSERT_NE(left, before);
+  const std::string journal = ReadWholeFile(path_ + ".undo");
+  // The head: its numbers, the header and its sum (this table has nothing
+  // after its records).
+  const size_t head = 64 + 32 + 4;
+  for (size_t i = 0; i < 2 * journal.size(); ++i) {
+    std::string damaged = journal;
+    if (i < journal.size()) {
+      damaged.resize(i);
+    } else {
+      damaged[i - journal.size()] ^= 0x5A;
+    }
+    SCOPED_TRACE(i < journal.size() ? "cut at " + std::to_string(i)
+                                    : "byte " + std::to_string(i - journal.size()) + " changed");
+    WriteWholeFile(path_, left);
+    WriteWholeFile(path_ + ".undo", damaged);
+    Reopen();
+    const std::string now = ReadWholeFile(path_);
+    EXPECT_LE(now.size(), std::max(before.size(), left.size()));
+    if (i < head || (i >= journal.size() && i - journal.size() < head)) {
+      EXPECT_EQ(now, left);
+    }
+    EXPECT_FALSE(std::filesystem::exists(path_ + ".undo"));
+  }
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ using platform::OpenMode;
 // ranges; for each range its offset and length and its bytes (numbers are
 // u64, little-endian); then a checksum of all that comes before it. A
 // journal of any other size or checksum is incomplete.
-constexpr std::array<uint8_t, 8> kMark = {'Q', 'U', 'N', 'D', 'O', 0, 0, 5};
+constexpr std::array<uint8_t, 8> kMark = {'Q', 'U', 'N', 'D', 'O', 0, 0, 4};
 constexpr uint64_t kJournalHeadSize = 24;
 constexpr uint64_t kRangeHeadSize = 16;
 
@@ -32,7 +32,7 @@ constexpr uint64_t kRangeHeadSize = 16;
 // complete (nothing has been written then) or a write fails.
 bool WalkJournal(platform::File& journal, platform::File* file) {
   std::array<uint8_t, kJournalHeadSize> head{};
-  JournalChecksum sum;
+  RangeJournalSum sum;
   if (!journal.Seek(0) || !ReadSummed(journal, head.data(), head.size(), sum) ||
       !std::equal(kMark.begin(), kMark.end(), head.begin())) {
     return false;
@@ -69,7 +69,7 @@ bool SaveForUndo(platform::File& file, const std::string& path,
   std::copy(kMark.begin(), kMark.end(), head.begin());
   StoreU64(&head[8], size);
   StoreU64(&head[16], ranges.size());
-  JournalChecksum sum;
+  RangeJournalSum sum;
   sum.Add(head.data(), head.size());
   bool saved = false;
   {

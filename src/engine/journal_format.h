@@ -4,46 +4,114 @@
 // removed.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
+#include "engine/format.h"
 #include "platform/platform.h"
 
 namespace quillon::engine {
 
-// FNV-1a over 8-byte words in four interleaved lanes, so that journals of a
-// whole table are summed at memory speed. The words are counted from where
-// the sum began, however the bytes arrive.
-class JournalChecksum {
+// FNV-1a over 8-byte words, in `Lanes` interleaved lanes: enough to tell a
+// whole journal from one cut short or half written. A rollback journal of a
+// few ranges sums one lane, as journals already on disks do; a pack's
+// journal sums four, so that a whole table is summed at memory speed. The
+// words are counted from where the sum began, however the bytes arrive.
+template <size_t Lanes>
+class FnvWordSum {
  public:
-  void Add(const uint8_t* bytes, size_t n);
-  uint32_t value() const;
+  void Add(const uint8_t* bytes, size_t n) {
+    if (pendingBytes_ != 0) {
+      const size_t taken = std::min(n, kBlock - pendingBytes_);
+      std::memcpy(pending_.data() + pendingBytes_, bytes, taken);
+      pendingBytes_ += taken;
+      bytes += taken;
+      n -= taken;
+      if (pendingBytes_ < kBlock) return;
+      MixBlock(pending_.data());
+      pendingBytes_ = 0;
+    }
+    for (; n >= kBlock; bytes += kBlock, n -= kBlock) MixBlock(bytes);
+    std::memcpy(pending_.data(), bytes, n);
+    pendingBytes_ = n;
+  }
+
+  uint32_t value() const {
+    uint64_t v = lanes_[0];
+    for (size_t lane = 1; lane < Lanes; ++lane) v = (v ^ lanes_[lane]) * kPrime;
+    for (size_t i = 0; i < pendingBytes_; ++i) v = (v ^ pending_[i]) * kPrime;
+    return static_cast<uint32_t>(v ^ v >> 32);
+  }
 
  private:
-  static constexpr size_t kBlock = 32;
-  void MixBlock(const uint8_t* block);
+  static constexpr uint64_t kPrime = 1099511628211ull;
+  static constexpr size_t kBlock = 8 * Lanes;
 
-  std::array<uint64_t, 4> lanes_ = {14695981039346656037ull, 1099511628211ull,
-                                    0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full};
+  void MixBlock(const uint8_t* block) {
+    for (size_t lane = 0; lane < Lanes; ++lane) {
+      uint64_t word = 0;
+      std::memcpy(&word, block + 8 * lane, 8);
+      lanes_[lane] = (lanes_[lane] ^ word) * kPrime;
+    }
+  }
+
+  std::array<uint64_t, Lanes> lanes_ = StartingLanes();
   std::array<uint8_t, kBlock> pending_{};
   size_t pendingBytes_ = 0;
+
+  static constexpr std::array<uint64_t, Lanes> StartingLanes() {
+    std::array<uint64_t, Lanes> lanes{};
+    for (size_t lane = 0; lane < Lanes; ++lane) lanes[lane] = 14695981039346656037ull + lane;
+    return lanes;
+  }
 };
+
+using RangeJournalSum = FnvWordSum<1>;
+using ShiftJournalSum = FnvWordSum<4>;
+
+// How much of a file passes through memory at a time while it is copied.
+inline constexpr size_t kJournalChunk = 64 * 1024;
 
 void StoreU64(uint8_t* p, uint64_t v);
 uint64_t LoadU64(const uint8_t* p);
 
 // Reads exactly n bytes at `from`'s position and adds them to the sum.
-bool ReadSummed(platform::File& from, uint8_t* bytes, size_t n, JournalChecksum& sum);
+template <typename Sum>
+bool ReadSummed(platform::File& from, uint8_t* bytes, size_t n, Sum& sum) {
+  size_t got = 0;
+  if (!from.Read(bytes, n, &got) || got != n) return false;
+  sum.Add(bytes, n);
+  return true;
+}
 
 // Copies `count` bytes from one file to another (or only reads them when `to`
 // is null), both already positioned, adding them to the sum. False when a
 // call fails or the source ends early.
-bool CopySummed(platform::File& from, platform::File* to, uint64_t count, JournalChecksum& sum);
+template <typename Sum>
+bool CopySummed(platform::File& from, platform::File* to, uint64_t count, Sum& sum) {
+  std::vector<uint8_t> chunk(static_cast<size_t>(std::min<uint64_t>(count, kJournalChunk)));
+  while (count > 0) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(count, chunk.size()));
+    if (!ReadSummed(from, chunk.data(), n, sum)) return false;
+    if (to != nullptr && !to->Write(chunk.data(), n)) return false;
+    count -= n;
+  }
+  return true;
+}
 
 // Whether the next 4 bytes of the journal hold the sum.
-bool SumFollows(platform::File& journal, const JournalChecksum& sum);
+template <typename Sum>
+bool SumFollows(platform::File& journal, const Sum& sum) {
+  std::array<uint8_t, 4> stored{};
+  size_t got = 0;
+  return journal.Read(stored.data(), stored.size(), &got) && got == stored.size() &&
+         LoadU32(stored.data()) == sum.value();
+}
 
 // Deletes the journal or, failing that, empties it, which makes it count as
 // never written. False when neither worked.

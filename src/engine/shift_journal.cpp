@@ -108,7 +108,7 @@ Slot DecodeSlot(const std::array<uint8_t, kSlotFields>& bytes) {
           LoadU32(&bytes[32])};
 }
 
-bool WriteSum(platform::File& journal, const JournalChecksum& sum) {
+bool WriteSum(platform::File& journal, const ShiftJournalSum& sum) {
   std::array<uint8_t, 4> bytes{};
   StoreU32(bytes.data(), sum.value());
   return journal.Write(bytes.data(), bytes.size());
@@ -133,7 +133,7 @@ class Mover {
 
   bool SaveHead() {
     const auto fields = EncodeHead(head_);
-    JournalChecksum sum;
+    ShiftJournalSum sum;
     sum.Add(fields.data(), fields.size());
     return WriteAt(&journal_, 0, fields.data(), fields.size()) && file_.Seek(0) &&
            CopySummed(file_, &journal_, head_.headBytes, sum) && file_.Seek(head_.end) &&
@@ -174,7 +174,7 @@ class Mover {
   bool SaveSegment(uint64_t bytes) {
     const uint64_t slotAt = head_.SlotAt(++seq_);
     uint64_t contentAt = slotAt + kSlotFields;
-    JournalChecksum sum;
+    ShiftJournalSum sum;
     // The bytes between the write and read positions come first, then the
     // segment's own, as far as the slot reaches.
     const uint64_t gap = std::min(bytes, read_ - write_);
@@ -268,12 +268,12 @@ class Mover {
   uint64_t write_ = 0;
   uint64_t seq_ = 0;
   uint64_t removed_ = 0;
-  JournalChecksum removedSum_;
+  ShiftJournalSum removedSum_;
 };
 
 bool ReadHead(platform::File& journal, Head* head) {
   std::array<uint8_t, kHeadFields> fields{};
-  JournalChecksum sum;
+  ShiftJournalSum sum;
   if (!journal.Seek(0) || !ReadSummed(journal, fields.data(), fields.size(), sum) ||
       !std::equal(kShiftMark.begin(), kShiftMark.end(), fields.begin())) {
     return false;
@@ -292,7 +292,7 @@ bool ReadSlot(platform::File& journal, const Head& head, uint64_t parity, Slot* 
   }
   *slot = DecodeSlot(fields);
   // The sum covers the saved bytes first and the numbers after them.
-  JournalChecksum sum;
+  ShiftJournalSum sum;
   if (!slot->FitsIn(head) || slot->seq % 2 != parity ||
       !CopySummed(journal, nullptr, slot->length, sum)) {
     return false;
@@ -304,7 +304,7 @@ bool ReadSlot(platform::File& journal, const Head& head, uint64_t parity, Slot* 
 // The list of removed records the slot counts: whole, in file order, inside
 // the records.
 bool RemovedListHolds(platform::File& journal, const Head& head, const Slot& slot) {
-  JournalChecksum sum;
+  ShiftJournalSum sum;
   std::array<uint8_t, 8> offset{};
   uint64_t next = head.from;
   if (!journal.Seek(head.EntryAt(0))) return false;
@@ -441,13 +441,13 @@ class ImageWriter {
   const Slot& slot_;
   uint64_t writeAt_;
   uint64_t left_ = 0;
-  JournalChecksum sum_;
+  ShiftJournalSum sum_;
 };
 
 // Checks the image whole (with `file` null) or writes it back into the file.
 bool WalkImage(platform::File& journal, const Head& head, const Slot& slot, platform::File* file) {
   std::array<uint8_t, kImageFields> fields{};
-  JournalChecksum sum;
+  ShiftJournalSum sum;
   if (!journal.Seek(ImageWriter::ImageAt(head, slot)) ||
       !ReadSummed(journal, fields.data(), fields.size(), sum) ||
       !std::equal(kImageMark.begin(), kImageMark.end(), fields.begin()) ||

@@ -1,7 +1,9 @@
+#include <filesystem>
+
 #include "engine/cursor.h"
+#include "engine/engine_test_support.h"
 #include "engine/fields.h"
 #include "engine/table.h"
-#include "engine/engine_test_support.h"
 
 namespace quillon::engine {
 namespace {
@@ -78,9 +80,9 @@ TEST_F(OpenCloseTest, DamagedStructuresAreRefusedAndNeverWritten) {
   std::string no_terminator = People().Build().substr(0, 90);
   std::string short_header = People().Build().substr(0, 20);
 
-  const std::vector<std::string> damaged = {too_many.Build(), huge_record.Build(),
+  const std::vector<std::string> damaged = {too_many.Build(),     huge_record.Build(),
                                             empty_record.Build(), overlapping.Build(),
-                                            no_terminator, short_header};
+                                            no_terminator,        short_header};
   for (const std::string& original : damaged) {
     path_ = dir_.Write("t.dbf", original);
     DbfTable& t = OpenPath(path_);
@@ -167,6 +169,49 @@ TEST_F(OpenCloseTest, TakeLastErrorHandsTheTextOutOnce) {
   EXPECT_EQ(TakeLastError(t), "DBF File Not Exist x.dbf");
   EXPECT_EQ(t.lastErrorCode, 0);
   EXPECT_EQ(TakeLastError(t), "");
+}
+
+// A journal as earlier releases write it, built here byte by byte with its
+// own sum (FNV-1a over 8-byte words from the journal's start, folded to 32
+// bits): journals left on a disk by a crash must be put back by every later
+// release.
+std::string EarlierReleaseJournal(uint64_t oldLength, uint64_t at, const std::string& saved) {
+  std::string journal = "QUNDO";
+  journal += std::string("\0\0\x04", 3);
+  const auto u64 = [&](uint64_t v) {
+    for (int i = 0; i < 8; ++i) journal += static_cast<char>(v >> (8 * i));
+  };
+  u64(oldLength);
+  u64(1);
+  u64(at);
+  u64(saved.size());
+  journal += saved;
+  uint64_t sum = 14695981039346656037ull;
+  size_t i = 0;
+  for (; i + 8 <= journal.size(); i += 8) {
+    uint64_t word = 0;
+    for (int b = 0; b < 8; ++b) word |= uint64_t{static_cast<uint8_t>(journal[i + b])} << (8 * b);
+    sum = (sum ^ word) * 1099511628211ull;
+  }
+  for (; i < journal.size(); ++i) sum = (sum ^ static_cast<uint8_t>(journal[i])) * 1099511628211ull;
+  const uint32_t folded = static_cast<uint32_t>(sum ^ sum >> 32);
+  for (int b = 0; b < 4; ++b) journal += static_cast<char>(folded >> (8 * b));
+  return journal;
+}
+
+TEST_F(OpenCloseTest, AJournalAnEarlierReleaseLeftIsPutBack) {
+  const std::string before = People().Build();
+  // A crash in the middle of an append: a record half written after the
+  // last one, and the first record's name changed.
+  std::string after = before.substr(0, before.size() - 1) + " Rowan      33";
+  after.replace(before.find("Birch"), 5, "Larch");
+  const uint64_t from = before.find("Birch");
+  path_ = dir_.Write("t.dbf", after);
+  dir_.Write("t.dbf.undo", EarlierReleaseJournal(before.size(), from, before.substr(from)));
+  OpenPath(path_);
+  table_.reset();
+  EXPECT_EQ(FileBytes(), before);
+  EXPECT_FALSE(std::filesystem::exists(path_ + ".undo"));
 }
 
 }  // namespace

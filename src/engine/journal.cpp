@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <iterator>
 #include <limits>
-#include <vector>
 
 #include "engine/format.h"
 #include "engine/journal_format.h"

@@ -1,6 +1,7 @@
-// A rollback journal for changes that rewrite a file in place (the pack that
-// moves records down over deleted ones, an append that is filled before it
-// counts, a memo text rewritten over the old one). Before the first byte is
+// A rollback journal for changes that rewrite a few stretches of a file in
+// place (an append that is filled before it counts, a memo text rewritten
+// over the old one; a pack has a journal of its own, shift_journal.h, which
+// RecoverFile also puts back). Before the first byte is
 // overwritten, the bytes the change will touch and the file's length are
 // saved in a journal beside it and flushed to the disk.
 // When the change is complete, the file is flushed and the journal removed:

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <vector>
 
 #include "engine/fast_paths.h"
 #include "engine/journal.h"

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/format.h"
@@ -33,10 +34,14 @@ class FnvWordSum {
       bytes += taken;
       n -= taken;
       if (pendingBytes_ < kBlock) return;
-      MixBlock(pending_.data());
+      MixBlock(lanes_, pending_.data());
       pendingBytes_ = 0;
     }
-    for (; n >= kBlock; bytes += kBlock, n -= kBlock) MixBlock(bytes);
+    // The lanes are worked on in locals: the bytes could otherwise be taken
+    // to overlap them, and every step would go through memory.
+    std::array<uint64_t, Lanes> lanes = lanes_;
+    for (; n >= kBlock; bytes += kBlock, n -= kBlock) MixBlock(lanes, bytes);
+    lanes_ = lanes;
     std::memcpy(pending_.data(), bytes, n);
     pendingBytes_ = n;
   }
@@ -52,12 +57,19 @@ class FnvWordSum {
   static constexpr uint64_t kPrime = 1099511628211ull;
   static constexpr size_t kBlock = 8 * Lanes;
 
-  void MixBlock(const uint8_t* block) {
-    for (size_t lane = 0; lane < Lanes; ++lane) {
-      uint64_t word = 0;
-      std::memcpy(&word, block + 8 * lane, 8);
-      lanes_[lane] = (lanes_[lane] ^ word) * kPrime;
-    }
+  // Spelled out lane by lane, so that the lanes' multiplications overlap.
+  static void MixBlock(std::array<uint64_t, Lanes>& lanes, const uint8_t* block) {
+    MixLanes(lanes, block, std::make_index_sequence<Lanes>());
+  }
+  template <size_t... Lane>
+  static void MixLanes(std::array<uint64_t, Lanes>& lanes, const uint8_t* block,
+                       std::index_sequence<Lane...>) {
+    ((lanes[Lane] = (lanes[Lane] ^ Word(block + 8 * Lane)) * kPrime), ...);
+  }
+  static uint64_t Word(const uint8_t* bytes) {
+    uint64_t word = 0;
+    std::memcpy(&word, bytes, 8);
+    return word;
   }
 
   std::array<uint64_t, Lanes> lanes_ = StartingLanes();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 
 #include "engine/format.h"
 #include "engine/journal_format.h"
@@ -115,10 +116,9 @@ bool WriteSum(platform::File& journal, const ShiftJournalSum& sum) {
 }
 
 // Moves the records a segment at a time, as the header comment tells. A
-// segment is gone through twice, a piece at a time: once to save in its slot
-// the bytes it may overwrite, [write, write + its length), and the records it
-// removes, and once, after the journal reached the disk, to move its kept
-// records down. Only a piece is held in memory.
+// segment is read once and held: its bytes go to the slot, with those between
+// the write and read positions, and after the journal reached the disk its
+// kept records are moved down from the same memory.
 class Mover {
  public:
   Mover(platform::File& file, platform::File& journal, const Head& head, uint8_t flag,
@@ -128,7 +128,6 @@ class Mover {
         head_(head),
         flag_(flag),
         length_(static_cast<size_t>(head.recordLength)),
-        piece_((kPieceBytes + length_ - 1) / length_ * length_),
         progress_(progress) {}
 
   bool SaveHead() {
@@ -145,11 +144,11 @@ class Mover {
     read_ = write_ = head_.from;
     while (read_ < head_.end) {
       const uint64_t bytes = std::min(segment, head_.end - read_);
-      if (!SaveSegment(bytes)) return false;
+      if (!ReadSegment(static_cast<size_t>(bytes)) || !SaveSegment()) return false;
       // A segment counts as examined once it is saved, so that a move that
       // fails reports the records it was moving.
       progress_.examined += static_cast<uint32_t>(bytes / length_);
-      if (!MoveSegment(bytes)) return false;
+      if (!MoveSegment()) return false;
       read_ += bytes;
     }
     progress_.end = write_;
@@ -157,44 +156,41 @@ class Mover {
   }
 
  private:
-  // At least a read window's size, so that pieces are read straight into
-  // place rather than through the window.
-  static constexpr size_t kPieceBytes = 64 << 10;
+  // The removed records go to the journal in groups of about this size, so
+  // that a segment of flagged records never needs its list in memory at once.
+  static constexpr size_t kRemovedGroupBytes = 64 << 10;
 
-  // Reads a piece of the segment; only the last record can lack bytes, when
-  // the file ends inside it, and those read as blanks.
-  bool ReadPiece(uint64_t at, uint64_t segmentEnd) {
-    chunk_.resize(static_cast<size_t>(std::min<uint64_t>(piece_, segmentEnd - at)));
+  // Only the last record can lack bytes, when the file ends inside it, and
+  // those read as blanks.
+  // The memory is taken once and never cleared: every byte used is read
+  // into it first.
+  bool ReadSegment(size_t bytes) {
+    if (segment_ == nullptr) segment_ = std::make_unique_for_overwrite<uint8_t[]>(bytes);
+    segmentBytes_ = bytes;
     size_t got = 0;
-    if (!ReadAt(&file_, at, chunk_.data(), chunk_.size(), &got)) return false;
-    std::fill(chunk_.begin() + static_cast<std::ptrdiff_t>(got), chunk_.end(), kLiveFlag);
+    if (!ReadAt(&file_, read_, segment_.get(), bytes, &got)) return false;
+    std::fill(segment_.get() + got, segment_.get() + bytes, kLiveFlag);
     return true;
   }
 
-  bool SaveSegment(uint64_t bytes) {
+  // The slot holds the bytes the segment may overwrite, [write, write + its
+  // length): those between the write and read positions first, then the
+  // segment's own, as far as the slot reaches.
+  bool SaveSegment() {
+    const uint64_t bytes = segmentBytes_;
     const uint64_t slotAt = head_.SlotAt(++seq_);
     uint64_t contentAt = slotAt + kSlotFields;
     ShiftJournalSum sum;
-    // The bytes between the write and read positions come first, then the
-    // segment's own, as far as the slot reaches.
     const uint64_t gap = std::min(bytes, read_ - write_);
     if (!file_.Seek(write_) || !journal_.Seek(contentAt) ||
-        !CopySummed(file_, &journal_, gap, sum)) {
+        !CopySummed(file_, &journal_, gap, sum) || !SaveRemoved()) {
       return false;
     }
     contentAt += gap;
-    const uint64_t ownBytes = bytes - gap;
-    const uint64_t end = read_ + bytes;
-    for (uint64_t at = read_; at < end; at += chunk_.size()) {
-      if (!ReadPiece(at, end) || !SaveRemoved(at)) return false;
-      if (at - read_ < ownBytes) {
-        const size_t n =
-            static_cast<size_t>(std::min<uint64_t>(chunk_.size(), ownBytes - (at - read_)));
-        if (!WriteAt(&journal_, contentAt, chunk_.data(), n)) return false;
-        sum.Add(chunk_.data(), n);
-        contentAt += n;
-      }
-    }
+    const size_t ownBytes = static_cast<size_t>(bytes - gap);
+    if (ownBytes > 0 && !WriteAt(&journal_, contentAt, segment_.get(), ownBytes)) return false;
+    sum.Add(segment_.get(), ownBytes);
+    contentAt += ownBytes;
     const auto fields = EncodeSlot({seq_, write_, bytes, removed_, removedSum_.value()});
     sum.Add(fields.data(), fields.size());
     std::array<uint8_t, 4> total{};
@@ -203,52 +199,52 @@ class Mover {
            WriteAt(&journal_, slotAt, fields.data(), fields.size()) && journal_.Flush();
   }
 
-  // Adds the piece's flagged records to the journal's list of removed ones.
-  bool SaveRemoved(uint64_t at) {
-    entries_.clear();
-    for (size_t i = 0; i < chunk_.size(); i += length_) {
-      if (chunk_[i] != flag_) continue;
+  // Adds the segment's flagged records to the journal's list of removed ones.
+  bool SaveRemoved() {
+    for (size_t i = 0; i < segmentBytes_; i += length_) {
+      if (segment_[i] != flag_) continue;
       std::array<uint8_t, 8> offset{};
-      StoreU64(offset.data(), at + i);
+      StoreU64(offset.data(), read_ + i);
       entries_.insert(entries_.end(), offset.begin(), offset.end());
-      entries_.insert(entries_.end(), chunk_.begin() + static_cast<std::ptrdiff_t>(i),
-                      chunk_.begin() + static_cast<std::ptrdiff_t>(i + length_));
+      entries_.insert(entries_.end(), segment_.get() + i, segment_.get() + i + length_);
+      if (entries_.size() >= kRemovedGroupBytes && !WriteRemoved()) return false;
     }
+    return WriteRemoved();
+  }
+
+  bool WriteRemoved() {
     if (entries_.empty()) return true;
     if (!WriteAt(&journal_, head_.EntryAt(removed_), entries_.data(), entries_.size())) {
       return false;
     }
     removedSum_.Add(entries_.data(), entries_.size());
     removed_ += entries_.size() / head_.EntrySize();
+    entries_.clear();
     return true;
   }
 
-  bool MoveSegment(uint64_t bytes) {
-    const uint64_t end = read_ + bytes;
-    for (uint64_t at = read_; at < end; at += chunk_.size()) {
-      if (!ReadPiece(at, end)) return false;
-      progress_.lastRecord.assign(chunk_.end() - static_cast<std::ptrdiff_t>(length_),
-                                  chunk_.end());
-      const size_t kept = KeepUnflagged();
-      if (kept > 0 && !WriteAt(&file_, write_, chunk_.data(), kept)) return false;
-      progress_.kept += static_cast<uint32_t>(kept / length_);
-      write_ += kept;
-    }
+  bool MoveSegment() {
+    const uint8_t* end = segment_.get() + segmentBytes_;
+    progress_.lastRecord.assign(end - length_, end);
+    const size_t kept = KeepUnflagged();
+    if (kept > 0 && !WriteAt(&file_, write_, segment_.get(), kept)) return false;
+    progress_.kept += static_cast<uint32_t>(kept / length_);
+    write_ += kept;
     return file_.Flush();
   }
 
-  // Moves the piece's unflagged records to its start, a run at a time, and
+  // Moves the segment's unflagged records to its start, a run at a time, and
   // returns their bytes.
   size_t KeepUnflagged() {
     size_t kept = 0;
-    for (size_t i = 0; i < chunk_.size();) {
-      if (chunk_[i] == flag_) {
+    for (size_t i = 0; i < segmentBytes_;) {
+      if (segment_[i] == flag_) {
         i += length_;
         continue;
       }
       size_t run = i + length_;
-      while (run < chunk_.size() && chunk_[run] != flag_) run += length_;
-      if (kept != i) std::memmove(chunk_.data() + kept, chunk_.data() + i, run - i);
+      while (run < segmentBytes_ && segment_[run] != flag_) run += length_;
+      if (kept != i) std::memmove(segment_.get() + kept, segment_.get() + i, run - i);
       kept += run - i;
       i = run;
     }
@@ -260,9 +256,9 @@ class Mover {
   const Head& head_;
   const uint8_t flag_;
   const size_t length_;
-  const size_t piece_;
   ShiftProgress& progress_;
-  std::vector<uint8_t> chunk_;
+  std::unique_ptr<uint8_t[]> segment_;
+  size_t segmentBytes_ = 0;
   std::vector<uint8_t> entries_;
   uint64_t read_ = 0;
   uint64_t write_ = 0;
@@ -471,7 +467,7 @@ bool PutImageBack(platform::File& journal, const Head& head, const Slot& slot,
 }  // namespace
 
 size_t& ShiftSegmentBytes() {
-  static size_t bytes = size_t{4} << 20;
+  static size_t bytes = size_t{2} << 20;
   return bytes;
 }
 

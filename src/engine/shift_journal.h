@@ -1,6 +1,6 @@
 // Removing flagged records from a file of fixed-length records in place, at
 // a small multiple of the cost of moving the records after them, and safely.
-// The records move down a segment (a few megabytes) at a time. Before a
+// The records move down a segment (two megabytes) at a time. Before a
 // segment is written, the bytes it will overwrite go into one of two
 // alternating slots of the journal beside the file, with every removed record
 // met so far, and the journal is flushed; the file is flushed after each
@@ -9,7 +9,7 @@
 // rebuilds the old bytes from them, the removed records and the last slot
 // into an image at the journal's end, flushes it and writes it back; an undo
 // that is interrupted starts again from the image, or from the start when the
-// image was not complete. Memory held: a piece of 64 KiB, whatever the file's size.
+// image was not complete. Memory held: one segment, whatever the file's size.
 #pragma once
 
 #include <cstddef>

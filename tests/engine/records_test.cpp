@@ -253,6 +253,34 @@ TEST_F(RecordsTest, APackThatCannotCompleteIsUndoneWhole) {
   ShiftSegmentBytes() = whole;
 }
 
+// Half of 30,000 records flagged, in segments of 20,000: the first
+// segment's removed records go to the journal in several writes, and when
+// the second segment cannot be written, the undo puts every one of them back.
+TEST_F(RecordsTest, ManyRemovedRecordsAreAllPutBackWhenAPackFails) {
+  const size_t whole = ShiftSegmentBytes();
+  ShiftSegmentBytes() = 20000 * 5;
+  std::vector<std::string> names;
+  std::string flags;
+  std::vector<std::string> kept;
+  for (int i = 0; i < 30000; ++i) {
+    names.push_back(std::to_string(1000 + i % 9000));
+    flags += i % 2 == 1 ? '*' : ' ';
+    if (i % 2 == 0) kept.push_back(names.back());
+  }
+  const std::string before = Rows(names, flags).Build();
+  DbfTable& t = Open(Rows(names, flags));
+  platform_.fail = FailAt(Op::kWrite, Place(2 + 10000), true);
+  Pack(t);
+  platform_.fail = nullptr;
+  EXPECT_EQ(t.lastErrorText,
+            "Write record buffer error. Rec # 30000");  // both segments
+  EXPECT_EQ(FileBytes(), before);
+  EXPECT_FALSE(std::filesystem::exists(path_ + ".undo"));
+  Pack(t);
+  EXPECT_EQ(FileBytes(), Packed(kept).Build());
+  ShiftSegmentBytes() = whole;
+}
+
 TEST_F(RecordsTest, APackThatCannotBeUndoneIsUndoneAtTheNextOpen) {
   const std::vector<std::string> names = {"rec1", "rec2", "rec3", "rec4", "rec5"};
   DbfTable& t = Open(Rows(names, " *   "));
@@ -269,7 +297,8 @@ TEST_F(RecordsTest, APackThatCannotBeUndoneIsUndoneAtTheNextOpen) {
   EXPECT_TRUE(t.readOnly);
   EXPECT_NE(FileBytes(), Rows(names, " *   ").Build());
   SetActive(t, false);
-  EXPECT_EQ(FileBytes().substr(65, 10), " rec1 rec3");  // rec3 moved down: twice in the file
+  EXPECT_EQ(FileBytes().substr(65, 10),
+            " rec1 rec3");  // rec3 moved down: twice in the file
 
   DbfTable& again = OpenPath(path_);
   EXPECT_EQ(FileBytes(), Rows(names, " *   ").Build());

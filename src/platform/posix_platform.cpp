@@ -152,8 +152,11 @@ class PosixPlatform final : public Platform {
 
   // Honours the locks as the Win32 copy honours sharing: the source must not
   // be held by a writer, the target must not be held at all, and nothing is
-  // cut before the target's lock is taken. The copy is on the disk when this
-  // returns, so a backup it makes can be relied on.
+  // written before the target's lock is taken. The copy is on the disk when
+  // this returns, so a backup it makes can be relied on. An existing target
+  // is overwritten in place and then cut to the copy's length: its blocks
+  // are used again rather than freed and found anew, which costs the system
+  // several times the copy itself.
   bool CopyFile(const std::string& from, const std::string& to) override {
     int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return false;
@@ -162,8 +165,8 @@ class PosixPlatform final : public Platform {
       return false;
     }
     int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    bool ok = out >= 0 && !IsSameFile(in, out) && ::flock(out, LOCK_EX | LOCK_NB) == 0 &&
-              ::ftruncate(out, 0) == 0;
+    bool ok = out >= 0 && !IsSameFile(in, out) && ::flock(out, LOCK_EX | LOCK_NB) == 0;
+    off_t copied = 0;
     std::vector<char> chunk(1 << 16);
     while (ok) {
       ssize_t r = ::read(in, chunk.data(), chunk.size());
@@ -179,8 +182,9 @@ class PosixPlatform final : public Platform {
         ok = w > 0;
         if (ok) done += w;
       }
+      copied += r;
     }
-    if (ok) ok = ::fsync(out) == 0;
+    if (ok) ok = ::ftruncate(out, copied) == 0 && ::fsync(out) == 0;
     if (out >= 0 && ::close(out) != 0) ok = false;
     ::close(in);
     return ok;

@@ -81,6 +81,13 @@ TEST(PlatformTest, CopyingAFileOntoItselfFailsAndKeepsIt) {
   dir.Write("long", "a much longer text than the source");
   EXPECT_TRUE(Native().CopyFile(path, dir.File("long")));
   EXPECT_EQ(dir.Read("long"), "precious");
+  // Over a target of several pieces, with more and with fewer of them.
+  const std::string big(200000, 'b'), bigger(300000, 'c');
+  dir.Write("big", big);
+  EXPECT_TRUE(Native().CopyFile(dir.Write("bigger", bigger), dir.File("big")));
+  EXPECT_EQ(dir.Read("big"), bigger);
+  EXPECT_TRUE(Native().CopyFile(path, dir.File("big")));
+  EXPECT_EQ(dir.Read("big"), "precious");
   EXPECT_FALSE(Native().CopyFile(dir.File("missing"), dir.File("copy")));
   EXPECT_TRUE(Native().DeleteFile(dir.File("copy")));
   EXPECT_FALSE(Native().DeleteFile(dir.File("copy")));

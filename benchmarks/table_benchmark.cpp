@@ -533,17 +533,26 @@ void Imports(const Folder& dir, size_t& peak) {
 
 void Rebuild(const Folder& dir, size_t& peak) {
   std::printf("\n5. memopak of 10^5 records with memos\n\n");
-  const std::string table = dir.File("notes.dbf");
-  WriteNotes(table, 100000);
-  Load(table);
-  const std::string before = Ask(getdataotdo, "KEY|1|max#NOTE|1|max");
-  const double start = CpuSeconds();
-  memopak();
-  const double library = CpuSeconds() - start;
-  Check(Ask(getdataotdo, "KEY|1|max#NOTE|1|max") == before, "memopak keeps every value");
+  // Both sides take the quickest of three turns, since both end in writing
+  // a hundred megabytes whose cost varies. Each memopak works on a table of
+  // its own, so that every one makes its backups anew.
+  double library = 1e9;
+  std::string table;
+  for (int turn = 0; turn < 3; ++turn) {
+    table = dir.File("notes" + std::to_string(turn) + ".dbf");
+    WriteNotes(table, 100000);
+    Load(table);
+    const std::string before = Ask(getdataotdo, "KEY|1|max#NOTE|1|max");
+    const double start = CpuSeconds();
+    memopak();
+    library = std::min(library, CpuSeconds() - start);
+    Check(Ask(getdataotdo, "KEY|1|max#NOTE|1|max") == before, "memopak keeps every value");
+  }
+  // The files memopak left, whose memo file holds a block for each empty
+  // memo too.
   const double copying = Time([&] {
     CopyFileBytes(table, dir.File("copy.dbf"));
-    CopyFileBytes(dir.File("notes.dbt"), dir.File("copy.dbt"));
+    CopyFileBytes(table.substr(0, table.size() - 3) + "dbt", dir.File("copy.dbt"));
   });
   Report("memopak / copying the table and memo files", library / copying, 5, true);
   peak = std::max(peak, PeakOf([] { memopak(); }));

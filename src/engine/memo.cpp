@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -128,9 +129,11 @@ bool ReadFixed(DbfTable& t, int32_t field, std::string& text) {
   for (size_t want = kFixedBlockSize;; want = std::min(chunk.size(), 2 * want)) {
     size_t got = 0;
     if (!file->Read(chunk.data(), want, &got)) return false;
-    const char* end = std::find(chunk.data(), chunk.data() + got, static_cast<char>(kEndOfFile));
-    text.append(chunk.data(), static_cast<size_t>(end - chunk.data()));
-    if (end != chunk.data() + got || got < want) return true;
+    const void* mark = std::memchr(chunk.data(), kEndOfFile, got);
+    const size_t before =
+        mark == nullptr ? got : static_cast<size_t>(static_cast<const char*>(mark) - chunk.data());
+    text.append(chunk.data(), before);
+    if (before != got || got < want) return true;
   }
 }
 

@@ -27,7 +27,7 @@ WriteBehindFile::~WriteBehindFile() {
   if (!WriteOut()) *failed_ = true;
 }
 
-bool WriteBehindFile::Start() {
+bool WriteBehindFile::FirstStart() {
   if (*failed_) return false;
   if (started_) return true;
   if (!file_->Size(&fileSize_)) return false;
@@ -106,7 +106,11 @@ void WriteBehindFile::Gather(uint64_t at, const uint8_t* bytes, size_t n) {
     start = std::min(start, j->first);
     stop = std::max<uint64_t>(stop, j->first + j->second.size());
   }
-  std::vector<uint8_t> joined(static_cast<size_t>(stop - start));
+  std::vector<uint8_t> joined;
+  // A stretch at the end is where appends go on: it gets the room they will
+  // take before the next write-out at once, rather than growing step by step.
+  if (stop >= size_) joined.reserve(std::max(static_cast<size_t>(stop - start), kWriteOutBytes));
+  joined.resize(static_cast<size_t>(stop - start));
   while (it != gathered_.end() && it->first <= end) {
     std::copy(it->second.begin(), it->second.end(),
               joined.begin() + static_cast<std::ptrdiff_t>(it->first - start));

@@ -36,7 +36,9 @@ class WriteBehindFile final : public platform::File {
   bool Flush() override;
 
  private:
-  bool Start();
+  // Reads the first block on the first call; false once a write-out failed.
+  bool Start() { return started_ && !*failed_ ? true : FirstStart(); }
+  bool FirstStart();
   bool WriteOut();
   // Puts bytes into the gathered ones, joining the stretches they touch.
   void Gather(uint64_t at, const uint8_t* bytes, size_t n);

@@ -500,7 +500,7 @@ void WriteNotes(const std::string& table, int count) {
 void Imports(const Folder& dir, size_t& peak) {
   std::printf("\n4. importasmaster into 10^4 records with memo fields\n\n");
   // Each import makes two flushes per record, whose cost varies from run to
-  // run: the sizes take turns, six times each, and the quickest of each
+  // run: the sizes take turns, ten times each, and the quickest of each
   // counts.
   double seconds[2] = {1e9, 1e9};
   const int records[] = {1000, 4000};
@@ -511,7 +511,7 @@ void Imports(const Folder& dir, size_t& peak) {
     for (int i = 0; i < records[s]; ++i)
       out << "imported " << i << "#first memo " << i << "#second memo " << i << "##";
   }
-  for (int turn = 0; turn < 12; ++turn) {
+  for (int turn = 0; turn < 20; ++turn) {
     const int s = turn % 2;
     const std::string table = dir.File("import" + std::to_string(turn) + ".dbf");
     WriteNotes(table, 10000);

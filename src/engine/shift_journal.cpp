@@ -161,9 +161,9 @@ class Mover {
   static constexpr size_t kRemovedGroupBytes = 64 << 10;
 
   // Only the last record can lack bytes, when the file ends inside it, and
-  // those read as blanks.
-  // The memory is taken once and never cleared: every byte used is read
-  // into it first.
+  // those read as blanks. The memory is taken once, for the first segment,
+  // which is the longest, and never cleared: every byte used is read into it
+  // first.
   bool ReadSegment(size_t bytes) {
     if (segment_ == nullptr) segment_ = std::make_unique_for_overwrite<uint8_t[]>(bytes);
     segmentBytes_ = bytes;

@@ -37,7 +37,7 @@ class WriteBehindFile final : public platform::File {
 
  private:
   // Reads the first block on the first call; false once a write-out failed.
-  bool Start() { return started_ && !*failed_ ? true : FirstStart(); }
+  bool Start() { return (started_ && !*failed_) || FirstStart(); }
   bool FirstStart();
   bool WriteOut();
   // Puts bytes into the gathered ones, joining the stretches they touch.

@@ -111,6 +111,13 @@ bool AppendRange(DbfTable& t, const RangeRequest& r, std::string& result) {
 // NAME|FROM|TO#...: each request's values, each followed by "|", and the
 // request closed by "#".
 void GetDataFromTo(DbfTable& t, Slots& slots) {
+  // The answer is built in the buffer the slot already has, which a host that
+  // reads whole fields again and again has grown to an answer's size: a fresh
+  // one would cost a page fault for every page of it. The slot is given a
+  // copy of the request to keep until the answer is complete; the copy is
+  // made before the swap, so running out of memory leaves the slot as it was.
+  std::string result = slots.file;
+  result.swap(slots.file);
   std::vector<RangeRequest> ranges;
   uint64_t separators = 0;
   std::string_view requests = slots.file;
@@ -119,7 +126,7 @@ void GetDataFromTo(DbfTable& t, Slots& slots) {
     separators += ranges.back().Count() + 1;
   }
   if (separators > kMaxAnswerBytes) return;
-  std::string result;
+  result.clear();
   for (const RangeRequest& range : ranges) {
     if (!AppendRange(t, range, result)) return;
   }

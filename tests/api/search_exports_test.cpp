@@ -97,6 +97,17 @@ TEST_F(SearchExportsTest, RangesOfOneFieldInEveryRequestForm) {
   EXPECT_EQ(Resident().lastErrorText, "Read record out of range. Rec # 9");
 }
 
+// Each answer is built in the buffer the last one left in the slot.
+TEST_F(SearchExportsTest, AnAnswerHoldsNothingOfTheSlotsEarlierTexts) {
+  LoadCities({{"Ann", "Oslo"}, {"Bob", "Rome"}});
+  const std::string all = "Ann|Bob|#Oslo|Rome|#";
+  EXPECT_EQ(Range("NAME|1|max#CITY|1|max"), all);
+  EXPECT_EQ(Range("CITY|2|2"), "Rome|#");
+  EXPECT_EQ(Range("NAME|1|2147483647"), "NAME|1|2147483647");  // refused: the request stays
+  EXPECT_EQ(Range("NAME|1|max#CITY|1|max"), all);
+  EXPECT_EQ(Range(""), "");
+}
+
 TEST_F(SearchExportsTest, NothingHappensBeforeATableIsLoaded) {
   EXPECT_EQ(Find("NAME=a"), "NAME=a");
   EXPECT_EQ(Range("NAME|1|2"), "NAME|1|2");

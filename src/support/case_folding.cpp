@@ -1,8 +1,12 @@
 #include "support/case_folding.h"
 
+#include <array>
+
 namespace quillon::support {
 
-unsigned char LowerCp1251(unsigned char byte) {
+namespace {
+
+constexpr unsigned char Lower(unsigned char byte) {
   if (byte >= 'A' && byte <= 'Z') return static_cast<unsigned char>(byte + 0x20);
   if (byte >= 0xC0 && byte <= 0xDF) return static_cast<unsigned char>(byte + 0x20);
   switch (byte) {
@@ -25,8 +29,21 @@ unsigned char LowerCp1251(unsigned char byte) {
   }
 }
 
+// A search folds every byte of every value it scans: one look-up each.
+constexpr std::array<unsigned char, 256> kLower = [] {
+  std::array<unsigned char, 256> table{};
+  for (int byte = 0; byte < 256; ++byte) {
+    table[static_cast<size_t>(byte)] = Lower(static_cast<unsigned char>(byte));
+  }
+  return table;
+}();
+
+}  // namespace
+
+unsigned char LowerCp1251(unsigned char byte) { return kLower[byte]; }
+
 void LowerCp1251(std::string& text) {
-  for (char& c : text) c = static_cast<char>(LowerCp1251(static_cast<unsigned char>(c)));
+  for (char& c : text) c = static_cast<char>(kLower[static_cast<unsigned char>(c)]);
 }
 
 }  // namespace quillon::support

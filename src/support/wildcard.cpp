@@ -3,6 +3,14 @@
 namespace quillon::support {
 
 bool WildcardMatch(std::string_view text, std::string_view mask) {
+  // The search's own masks are "*text*" with no other wildcard: that is a
+  // plain substring search, which the standard library does far faster.
+  if (mask.size() >= 2 && mask.front() == '*' && mask.back() == '*') {
+    const std::string_view inner = mask.substr(1, mask.size() - 2);
+    if (inner.find_first_of("*?") == std::string_view::npos) {
+      return text.find(inner) != std::string_view::npos;
+    }
+  }
   size_t t = 0;
   size_t m = 0;
   // Where the last "*" stood, and the text position it has absorbed up to:

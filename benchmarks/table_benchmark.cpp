@@ -250,8 +250,8 @@ struct Folder {
 class Turns {
  public:
   explicit Turns(const Folder& dir) : dir_(dir) {}
-  // The path of `name` in turn `turn`'s folder, made now.
-  std::string Start(int turn, const std::string& name) {
+  // The path of `name` in turn `turn`'s folder, which is made when missing.
+  std::string File(int turn, const std::string& name) {
     const fs::path folder = Of(turn);
     fs::create_directories(folder);
     return (folder / name).string();
@@ -551,7 +551,7 @@ void Imports(const Folder& dir, size_t& peak) {
   Turns turns(dir);
   for (int turn = 0; turn < 20; ++turn) {
     const int s = turn % 2;
-    const std::string table = turns.Start(turn, "import.dbf");
+    const std::string table = turns.File(turn, "import.dbf");
     WriteNotes(table, 10000);
     Load(table);
     turns.Loaded(turn);
@@ -584,7 +584,7 @@ void Rebuild(const Folder& dir, size_t& peak) {
   double copying = 1e9;
   Turns turns(dir);
   for (int turn = 0; turn < 5; ++turn) {
-    const std::string table = turns.Start(turn, "notes.dbf");
+    const std::string table = turns.File(turn, "notes.dbf");
     WriteNotes(table, 100000);
     Load(table);
     turns.Loaded(turn);
@@ -593,7 +593,7 @@ void Rebuild(const Folder& dir, size_t& peak) {
     memopak();
     library = std::min(library, CpuSeconds() - start);
     Check(Ask(getdataotdo, "KEY|1|max#NOTE|1|max") == before, "memopak keeps every value");
-    const std::string copy = turns.Start(turn, "copy");
+    const std::string copy = turns.File(turn, "copy");
     start = CpuSeconds();
     CopyFileBytes(table, copy + ".dbf");
     CopyFileBytes(table.substr(0, table.size() - 3) + "dbt", copy + ".dbt");

@@ -47,7 +47,7 @@ std::string WriteTable(int records) {
 void BM_MoveAndReadTwoFields(benchmark::State& state) {
   const int records = 10000;
   const std::string path = WriteTable(records);
-  auto table = engine::NewDbfTable(path, "", true);
+  auto table = engine::NewDbfTable(path, "");
   engine::SetActive(*table, true);
   uint32_t record = 1;
   for (auto _ : state) {
@@ -63,7 +63,7 @@ BENCHMARK(BM_MoveAndReadTwoFields);
 
 void BM_FieldIndex(benchmark::State& state) {
   const std::string path = WriteTable(1);
-  auto table = engine::NewDbfTable(path, "", true);
+  auto table = engine::NewDbfTable(path, "");
   engine::SetActive(*table, true);
   for (auto _ : state) benchmark::DoNotOptimize(engine::FieldIndex(*table, "age"));
   engine::SetActive(*table, false);

@@ -620,6 +620,11 @@ class QuietPlatform final : public quillon::platform::Platform {
     return os().CopyFile(from, to);
   }
   bool DeleteFile(const std::string& path) override { return os().DeleteFile(path); }
+  bool NameIsTaken(const std::string& path) override { return os().NameIsTaken(path); }
+  bool RenameFile(const std::string& from, const std::string& to) override {
+    return os().RenameFile(from, to);
+  }
+  uint64_t RandomNumber() override { return os().RandomNumber(); }
   void ShowMessage(const std::string&) override { ++messages; }
   int messages = 0;
 

@@ -21,7 +21,9 @@ add_library(quillon_core STATIC
   ${QUILLON_SRC}/engine/write_behind.cpp
   ${QUILLON_SRC}/engine/table.cpp
   ${QUILLON_SRC}/engine/journal_format.cpp
-  ${QUILLON_SRC}/engine/journal.cpp
+  ${QUILLON_SRC}/engine/earlier_journal.cpp
+  ${QUILLON_SRC}/engine/change.cpp
+  ${QUILLON_SRC}/engine/file_io.cpp
   ${QUILLON_SRC}/engine/shift_journal.cpp
   ${QUILLON_SRC}/engine/cursor.cpp
   ${QUILLON_SRC}/engine/fields.cpp

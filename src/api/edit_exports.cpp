@@ -1,7 +1,7 @@
 // The edit exports: editrec changes fields of the current record, addrec
 // appends a filled record, delrec deletes the current record. Each ends by
 // moving on (which writes the record) and packing the table, so the cursor
-// is on no record afterwards.
+// is on no record afterwards; all of it is one change of the table's files.
 #include <string>
 #include <string_view>
 
@@ -43,6 +43,7 @@ void FinishChange(DbfTable& t) {
 
 void EditRecord(DbfTable& t, Slots& slots) {
   const uint32_t record = t.currentRecord;
+  engine::ProtectRecordChange(t, record);
   const std::string list = std::move(slots.file);
   slots.file.clear();
   std::string_view items = list;
@@ -89,6 +90,7 @@ void AddRecord(DbfTable& t, Slots& slots) {
 }
 
 void DeleteRecord(DbfTable& t, Slots&) {
+  engine::ProtectRecordChange(t, t.currentRecord);
   engine::MarkDeleted(t, true);
   FinishChange(t);
 }

@@ -87,6 +87,9 @@ void Import(engine::DbfTable& t, host::Slots& slots) {
     engine::EndAppend(t);
     engine::GoNext(t);
     engine::Pack(t);
+    // Each record is a change of its own: a crash takes back at most the
+    // record being imported.
+    engine::EndChange(t);
   }
   os.ShowMessage(std::string(host::kImportDone));
 }

@@ -10,8 +10,8 @@
 // the read exports showed before; the old files are replaced only when the
 // copy is faithful and complete and every backup it needs was made, and
 // never one file of the pair without the other. Backups are complete before
-// anything is replaced, so an interrupted replacement leaves the old pair in
-// them.
+// anything is replaced, and the replacement is one change that names them,
+// so one cut off is put back from them at the next open.
 #include <string>
 #include <vector>
 
@@ -194,12 +194,46 @@ bool Rebuild(DbfTable& resident, const PackFiles& files) {
   // No one reads the copy before it is closed, so its many small writes are
   // gathered and written out in large pieces.
   bool writeOutFailed = false;
-  auto copy = engine::NewDbfTable(files.tempTable, files.HasMemo() ? files.tempMemo : "", true);
+  auto copy = engine::NewDbfTable(files.tempTable, files.HasMemo() ? files.tempMemo : "");
+  copy->journaled = false;
   engine::SetActive(*copy, true);
   engine::GatherWrites(*copy, &writeOutFailed);
   const bool complete = created && CopyRecords(resident, *copy);
   engine::SetActive(*copy, false);
   return complete && !writeOutFailed;
+}
+
+struct Replacement {
+  bool table = false;
+  bool memo = false;
+};
+
+// Copies the rebuilt pair over the old one as one change. The backups,
+// complete on the disk, hold the old bytes: a replacement that fails is put
+// back from them at once, one cut off at the next open, so the pair is
+// never left half old and half new. Says which file was replaced for good.
+Replacement ReplacePair(const PackFiles& files) {
+  auto& os = quillon::platform::Current();
+  using quillon::platform::OpenMode;
+  auto table = os.Open(files.table, OpenMode::kReadWriteShareRead);
+  auto memo = files.HasMemo() ? os.Open(files.memo, OpenMode::kReadWriteShareRead) : nullptr;
+  Replacement done;
+  if (table == nullptr) return done;
+  engine::Change change({table.get(), memo.get(), files.table}, true);
+  done.table = change.Replace(engine::FileRole::kTable, files.tempTable, files.tableBackup) ==
+               engine::ChangeStatus::kOk;
+  if (files.HasMemo()) {
+    done.memo = done.table && memo != nullptr &&
+                change.Replace(engine::FileRole::kMemo, files.tempMemo, files.memoBackup) ==
+                    engine::ChangeStatus::kOk;
+    // The new table's memo pointers mean nothing in the old memo file.
+    if (!done.memo) change.Fail();
+  }
+  if (change.Commit() != engine::Change::Outcome::kMade) {
+    // Told as the last file that could not be made new.
+    (files.HasMemo() ? done.memo : done.table) = false;
+  }
+  return done;
 }
 
 std::string ReplaceFailed(const std::string& from, const std::string& to) {
@@ -226,23 +260,11 @@ void PackTable() {
     if (!memoBackedUp) os.ShowMessage(std::string(host::kBackupMemoFailed));
   }
 
-  bool tableReplaced = false;
-  if (rebuilt && tableBackedUp && memoBackedUp) {
-    tableReplaced = os.CopyFile(files.tempTable, files.table);
-    // A copy that failed part-way may have cut the table: put it back.
-    if (!tableReplaced) os.CopyFile(files.tableBackup, files.table);
-  }
-  if (!tableReplaced) os.ShowMessage(ReplaceFailed(files.tempTable, files.table));
-  if (files.HasMemo()) {
-    const bool memoReplaced = tableReplaced && os.CopyFile(files.tempMemo, files.memo);
-    if (!memoReplaced) {
-      os.ShowMessage(ReplaceFailed(files.tempMemo, files.memo));
-      // The new table's memo pointers mean nothing in the old memo file.
-      if (tableReplaced) {
-        os.CopyFile(files.tableBackup, files.table);
-        os.CopyFile(files.memoBackup, files.memo);
-      }
-    }
+  const Replacement replaced =
+      rebuilt && tableBackedUp && memoBackedUp ? ReplacePair(files) : Replacement{};
+  if (!replaced.table) os.ShowMessage(ReplaceFailed(files.tempTable, files.table));
+  if (files.HasMemo() && !replaced.memo) {
+    os.ShowMessage(ReplaceFailed(files.tempMemo, files.memo));
   }
 
   if (!files.tempFolder.empty()) {

@@ -4,8 +4,7 @@ namespace quillon::engine {
 
 void GoToRecord(DbfTable& t, uint32_t record) {
   if (!t.isOpen) return;
-  if (t.autoPost) PostRecord(t);
-  if (t.onBeforeMove && !AskPermission(t.onBeforeMove, t)) return;
+  PostRecord(t);
   t.currentRecord = record;
   ReadRecord(t);
 }

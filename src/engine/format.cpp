@@ -37,6 +37,13 @@ HeaderBytes EncodeHeader(const DbfHeader& h) {
   return b;
 }
 
+uint32_t RecordsHeld(const DbfHeader& h, uint64_t fileSize) {
+  if (h.recordLength == 0 || fileSize <= h.headerLength) return 0;
+  const uint64_t bytes = fileSize - h.headerLength;
+  const uint64_t held = bytes / h.recordLength + (bytes % h.recordLength > 1 ? 1 : 0);
+  return static_cast<uint32_t>(std::min<uint64_t>(held, UINT32_MAX));
+}
+
 DbfFieldDesc DecodeDescriptor(const DescriptorBytes& b) {
   DbfFieldDesc d;
   std::copy_n(&b[0], 11, d.name.begin());

@@ -41,6 +41,12 @@ using HeaderBytes = std::array<uint8_t, kHeaderSize>;
 using DescriptorBytes = std::array<uint8_t, kDescriptorSize>;
 
 DbfHeader DecodeHeader(const HeaderBytes& bytes);
+
+// How many records a table file of `fileSize` bytes really holds: whole
+// records, and a last record the file ends inside (read with its missing
+// bytes blank). A single byte after the last whole record is an end-of-file
+// mark, not a record. A header never gets more records than this.
+uint32_t RecordsHeld(const DbfHeader& header, uint64_t fileSize);
 HeaderBytes EncodeHeader(const DbfHeader& header);
 DbfFieldDesc DecodeDescriptor(const DescriptorBytes& bytes);
 DescriptorBytes EncodeDescriptor(const DbfFieldDesc& desc);

@@ -9,10 +9,4 @@ void StoreU64(uint8_t* p, uint64_t v) {
 
 uint64_t LoadU64(const uint8_t* p) { return LoadU32(p) | uint64_t{LoadU32(p + 4)} << 32; }
 
-bool RemoveJournal(const std::string& journalPath) {
-  auto& os = platform::Current();
-  if (os.DeleteFile(journalPath)) return true;
-  return os.Open(journalPath, platform::OpenMode::kCreateExclusive) != nullptr;
-}
-
 }  // namespace quillon::engine

@@ -1,7 +1,7 @@
-// What the two kinds of rollback journal share: how numbers are stored, the
-// checksum that tells a whole journal from one cut short or half written, the
-// copying of bytes between a file and its journal, and how a journal is
-// removed.
+// What every journal shares, the change journal and those earlier builds
+// left: how numbers are stored, the checksum that tells a whole journal from
+// one cut short or half written, the copying of bytes between a file and its
+// journal, and what putting a journal back came to.
 #pragma once
 
 #include <algorithm>
@@ -17,6 +17,19 @@
 #include "platform/platform.h"
 
 namespace quillon::engine {
+
+// A stretch of a file.
+struct ByteRange {
+  uint64_t from = 0;
+  uint64_t length = 0;
+};
+
+enum class Recovery {
+  kNothingToDo,
+  kUndone,     // an interrupted change was undone
+  kKeptAside,  // a journal that does not belong to these files was moved aside, unapplied
+  kFailed,     // a journal could not be put back: the files must not be written
+};
 
 // FNV-1a over 8-byte words, in `Lanes` interleaved lanes: enough to tell a
 // whole journal from one cut short or half written. A rollback journal of a
@@ -124,9 +137,5 @@ bool SumFollows(platform::File& journal, const Sum& sum) {
   return journal.Read(stored.data(), stored.size(), &got) && got == stored.size() &&
          LoadU32(stored.data()) == sum.value();
 }
-
-// Deletes the journal or, failing that, empties it, which makes it count as
-// never written. False when neither worked.
-bool RemoveJournal(const std::string& journalPath);
 
 }  // namespace quillon::engine

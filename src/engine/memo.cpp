@@ -7,7 +7,6 @@
 #include <optional>
 
 #include "engine/fields.h"
-#include "engine/journal.h"
 #include "support/text.h"
 
 namespace quillon::engine {
@@ -95,25 +94,6 @@ void PutPointer(DbfTable& t, int32_t field, uint64_t block) {
   }
 }
 
-// The memo file as it was before a write, so that a write failing part-way
-// can be taken back instead of leaving half a memo or a wrong header behind.
-struct Snapshot {
-  uint64_t size = 0;
-  std::array<uint8_t, 8> head{};  // the header's numbers, as far as the file holds them
-  size_t headLength = 0;
-};
-
-bool TakeSnapshot(platform::File* file, Snapshot* s) {
-  if (!file->Size(&s->size)) return false;
-  const size_t wanted = static_cast<size_t>(std::min<uint64_t>(s->size, s->head.size()));
-  return ReadAt(file, 0, s->head.data(), wanted, &s->headLength) && s->headLength == wanted;
-}
-
-void Restore(platform::File* file, const Snapshot& s) {
-  WriteAt(file, 0, s.head.data(), s.headLength);
-  SetLength(file, s.size);
-}
-
 // Reads from the memo's first block up to the first 0x1A or the end of the
 // file. False when a read fails; the text then holds what was read before.
 bool ReadFixed(DbfTable& t, int32_t field, std::string& text) {
@@ -186,22 +166,22 @@ bool ReadSized(DbfTable& t, int32_t field, std::string& text) {
 // disagree, following the header would cut off stored memos or grow the file
 // to a size the header made up. Returns the memo's block.
 std::optional<uint64_t> AppendFixed(DbfTable& t, int32_t field, std::string_view text) {
-  platform::File* file = t.memoFile.get();
-  Snapshot before;
-  if (!TakeSnapshot(file, &before)) return std::nullopt;
-  const uint64_t block = std::max<uint64_t>(1, BlocksFor(before.size, kFixedBlockSize));
+  uint64_t size = 0;
+  if (!t.memoFile->Size(&size)) return std::nullopt;
+  const uint64_t block = std::max<uint64_t>(1, BlocksFor(size, kFixedBlockSize));
   const uint64_t start = block * kFixedBlockSize;
   const uint64_t next = BlocksFor(start + text.size() + 2, kFixedBlockSize);
   if (next > kLargestBlock || !PointerFits(t, field, block)) return std::nullopt;
   std::array<uint8_t, 4> head{};
   StoreU32(head.data(), static_cast<uint32_t>(next));
   const std::array<char, 2> end{static_cast<char>(kEndOfFile), static_cast<char>(kEndOfFile)};
-  if (SetLength(file, start) && WriteAt(file, start, text.data(), text.size()) &&
-      file->Write(end.data(), end.size()) && SetLength(file, next * kFixedBlockSize) &&
-      WriteAt(file, 0, head.data(), head.size())) {
+  if (SetTableFileLength(t, FileRole::kMemo, start) &&
+      WriteTableFile(t, FileRole::kMemo, start, text.data(), text.size()) &&
+      WriteTableFile(t, FileRole::kMemo, start + text.size(), end.data(), end.size()) &&
+      SetTableFileLength(t, FileRole::kMemo, next * kFixedBlockSize) &&
+      WriteTableFile(t, FileRole::kMemo, 0, head.data(), head.size())) {
     return block;
   }
-  Restore(file, before);
   return std::nullopt;
 }
 
@@ -214,22 +194,36 @@ struct SizedPlace {
   uint64_t nextFree = 0;
 };
 
+// Whether the text can go where the old one is: it fits the blocks the old
+// text's length claims, inside the file, and none of the blocks after the
+// first that it would cover begins as another text does. A damaged length
+// can claim the blocks of the texts after it; those are never written over.
+bool FitsOldText(platform::File* file, uint64_t old, uint64_t blockSize, uint64_t nextFree,
+                 size_t textSize) {
+  std::array<uint8_t, kSizedMemoHeader> head{};
+  size_t got = 0;
+  if (!ReadAt(file, old * blockSize, head.data(), head.size(), &got) || got != head.size()) {
+    return false;
+  }
+  const uint64_t owned = BlocksFor(LoadU32BigEndian(&head[4]) + kSizedMemoHeader, blockSize);
+  const uint64_t covered = BlocksFor(textSize + kSizedMemoHeader, blockSize);
+  if (covered > owned || old + covered > nextFree) return false;
+  for (uint64_t block = old + 1; block < old + covered; ++block) {
+    if (!ReadAt(file, block * blockSize, head.data(), head.size(), &got) || got != head.size() ||
+        LoadU32BigEndian(&head[0]) == kTextBlockType) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::optional<SizedPlace> PlaceSized(DbfTable& t, int32_t field, uint64_t blockSize,
                                      uint64_t fileSize, size_t textSize) {
-  platform::File* file = t.memoFile.get();
   SizedPlace place;
   place.nextFree = std::max<uint64_t>(1, BlocksFor(fileSize, blockSize));
   const uint64_t old = BlockNumber(t, field);
-  if (old != 0 && old < place.nextFree) {
-    std::array<uint8_t, kSizedMemoHeader> head{};
-    size_t got = 0;
-    if (ReadAt(file, old * blockSize, head.data(), head.size(), &got) && got == head.size()) {
-      const uint64_t owned = BlocksFor(LoadU32BigEndian(&head[4]) + kSizedMemoHeader, blockSize);
-      const uint64_t end = old * blockSize + kSizedMemoHeader + textSize;
-      place.inPlace =
-          textSize + kSizedMemoHeader <= owned * blockSize && end <= place.nextFree * blockSize;
-    }
-  }
+  place.inPlace = old != 0 && old < place.nextFree &&
+                  FitsOldText(t.memoFile.get(), old, blockSize, place.nextFree, textSize);
   if (place.inPlace) {
     place.block = old;
   } else {
@@ -240,48 +234,39 @@ std::optional<SizedPlace> PlaceSized(DbfTable& t, int32_t field, uint64_t blockS
   return place;
 }
 
-// Writes the memo where PlaceSized put it and renews the header. A rewrite in
-// place that fails puts the old memo's bytes back. Returns the memo's block.
+// Writes the memo where PlaceSized put it and renews the header; the change
+// keeps what a rewrite in place overwrites. Returns the memo's block.
 std::optional<uint64_t> StoreSized(DbfTable& t, int32_t field, std::string_view text) {
   platform::File* file = t.memoFile.get();
-  Snapshot before;
-  if (text.size() > std::numeric_limits<uint32_t>::max() || !TakeSnapshot(file, &before) ||
-      before.headLength != before.head.size()) {
+  uint64_t size = 0;
+  std::array<uint8_t, 8> fileHead{};
+  size_t got = 0;
+  if (text.size() > std::numeric_limits<uint32_t>::max() || !file->Size(&size) ||
+      !ReadAt(file, 0, fileHead.data(), fileHead.size(), &got) || got != fileHead.size()) {
     return std::nullopt;
   }
-  const std::optional<uint64_t> blockSize = SizedBlockSize(before.head);
+  const std::optional<uint64_t> blockSize = SizedBlockSize(fileHead);
   if (!blockSize) return std::nullopt;
-  const std::optional<SizedPlace> place =
-      PlaceSized(t, field, *blockSize, before.size, text.size());
+  const std::optional<SizedPlace> place = PlaceSized(t, field, *blockSize, size, text.size());
   if (!place) return std::nullopt;
 
   std::array<uint8_t, kSizedMemoHeader> memoHead{};
   StoreU32BigEndian(&memoHead[0], kTextBlockType);
   StoreU32BigEndian(&memoHead[4], static_cast<uint32_t>(text.size()));
   const uint64_t start = place->block * *blockSize;
-  bool written = false;
-  if (place->inPlace) {
-    // The block type stays; the length and the text are replaced. The old
-    // bytes stay in the journal until the new ones are all on the disk, so
-    // the memo is never left half old and half new.
-    written =
-        SaveForUndo(*file, t.memoFileName, {{0, kSizedMemoHeader}, {start + 4, 4 + text.size()}}) &&
-        WriteAt(file, start + 4, &memoHead[4], 4) && file->Write(text.data(), text.size());
-  } else {
-    written = SetLength(file, start) && WriteAt(file, start, memoHead.data(), memoHead.size()) &&
-              file->Write(text.data(), text.size());
-  }
+  // In place the block type stays; the length and the text are replaced.
+  const bool written =
+      place->inPlace
+          ? WriteTableFile(t, FileRole::kMemo, start + 4, &memoHead[4], 4)
+          : SetTableFileLength(t, FileRole::kMemo, start) &&
+                WriteTableFile(t, FileRole::kMemo, start, memoHead.data(), memoHead.size());
   std::array<uint8_t, 4> head{};
   StoreU32BigEndian(head.data(), static_cast<uint32_t>(place->nextFree));
-  if (written && SetLength(file, place->nextFree * *blockSize) &&
-      WriteAt(file, 0, head.data(), head.size()) &&
-      (!place->inPlace || CommitChange(*file, t.memoFileName))) {
+  if (written &&
+      WriteTableFile(t, FileRole::kMemo, start + kSizedMemoHeader, text.data(), text.size()) &&
+      SetTableFileLength(t, FileRole::kMemo, place->nextFree * *blockSize) &&
+      WriteTableFile(t, FileRole::kMemo, 0, head.data(), head.size())) {
     return place->block;
-  }
-  if (!place->inPlace) {
-    Restore(file, before);
-  } else if (!UndoChange(*file, t.memoFileName)) {
-    t.readOnly = true;
   }
   return std::nullopt;
 }

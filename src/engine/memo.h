@@ -14,6 +14,10 @@
 
 namespace quillon::engine {
 
+// The part of a memo file's header that storing a text renews (the next
+// free block, in either layout).
+inline constexpr uint64_t kMemoHeaderBytes = 8;
+
 // The memo text of a field of the current record. Without a memo file, or
 // for a version with no memo layout, `text` is left untouched.
 void MemoText(DbfTable& table, int32_t field, std::string& text);

@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "engine/fast_paths.h"
-#include "engine/journal.h"
 #include "engine/memo.h"
 #include "engine/shift_journal.h"
 
@@ -12,29 +11,14 @@ namespace quillon::engine {
 
 namespace {
 
-// Tells the append hook; a hook that throws counts as a failed append.
-bool TellAppend(DbfTable& t) {
-  if (!t.onAppend) return true;
-  try {
-    t.onAppend(t);
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
-
-// Takes back an append that did not complete: the count goes back, the
-// header on disk with it, the table counts as unchanged, and the file loses
-// whatever the new record left behind the last counted one, since some
-// readers take every record up to the end of the file.
-void UndoAppend(DbfTable& t, uint32_t added, bool headerModified) {
+// Forgets an append that did not complete: the count goes back, and the
+// change it belongs to is undone whole when it ends, so the file keeps
+// nothing of the record either.
+void ForgetAppend(DbfTable& t, uint32_t added, bool headerModified) {
   t.header.recordCount = added - 1;
   t.headerModified = headerModified;
   t.bufferIsStandIn = true;
-  WriteHeader(t);
-  const uint64_t end = RecordOffset(t, added);
-  uint64_t size = 0;
-  if (t.dbfFile->Size(&size) && size > end) SetLength(t.dbfFile.get(), end);
+  if (t.change != nullptr) t.change->Fail();
   RecordError(t, EngineError::kAppendBlank, added);
 }
 
@@ -75,13 +59,14 @@ PackScan FindFirstDeleted(DbfTable& t) {
   return scan;
 }
 
-// Moves the live records down over the deleted ones under the protection of
-// the journal, then writes the new count and cuts the file after the last
+// Moves the live records down over the deleted ones under the change's
+// pack section, then writes the new count and cuts the file after the last
 // record kept (readers that go by the file's length would show the removed
-// records again). Whatever fails, the file is put back as it was; when even
-// that fails, the journal stays for the next open and nothing more is
-// written meanwhile. The buffer is left holding the last record read.
+// records again). Whatever fails, the change is undone whole when it ends.
+// The buffer is left holding the last record read.
 bool RemoveDeleted(DbfTable& t, PackScan& scan) {
+  Change* change = BeginChange(t);
+  if (change == nullptr) return false;
   FlaggedRecords records;
   records.headBytes = kHeaderSize;
   records.from = RecordOffset(t, scan.firstDeleted);
@@ -93,18 +78,16 @@ bool RemoveDeleted(DbfTable& t, PackScan& scan) {
   const auto finish = [&](uint64_t end) {
     t.header.recordCount = scan.kept + progress.kept;
     StampDate(t);
-    return WriteHeader(t) && SetLength(t.dbfFile.get(), end);
+    return WriteHeader(t) && SetTableFileLength(t, FileRole::kTable, end);
   };
-  const ShiftOutcome outcome =
-      RemoveFlaggedRecords(*t.dbfFile, t.fileName, records, finish, &progress);
+  const ChangeStatus status = change->RemoveFlagged(records, finish, &progress);
   scan.examined += progress.examined;
   std::copy(progress.lastRecord.begin(), progress.lastRecord.end(), t.recordBuffer.begin());
-  if (outcome == ShiftOutcome::kDone) {
+  if (status == ChangeStatus::kOk) {
     t.headerModified = true;
     return true;
   }
   t.header = before;
-  if (outcome == ShiftOutcome::kLeftForNextOpen) t.readOnly = true;
   return false;
 }
 
@@ -114,11 +97,12 @@ bool AppendBlank(DbfTable& t) {
   if (!t.isOpen) return false;
   // The buffer is about to become the new record: a change still pending in
   // it would be lost.
-  if (t.autoPost) PostRecord(t);
+  PostRecord(t);
   if (t.readOnly || t.header.recordCount == std::numeric_limits<uint32_t>::max()) {
     RecordError(t, EngineError::kAppendBlank, int64_t{t.header.recordCount} + 1);
     return false;
   }
+  BeginChange(t);
   const uint32_t added = t.header.recordCount + 1;
   const bool headerModified = t.headerModified;
   t.header.recordCount = added;
@@ -129,45 +113,52 @@ bool AppendBlank(DbfTable& t) {
   t.recordModified = true;
   // A record that did not reach the file is not appended: counting it would
   // make the header promise bytes the file does not hold.
-  if (!WriteRecord(t) || !WriteHeader(t) || !TellAppend(t)) {
-    UndoAppend(t, added, headerModified);
+  if (!WriteRecord(t) || !WriteHeader(t)) {
+    ForgetAppend(t, added, headerModified);
     return false;
   }
   t.headerModified = true;
   return true;
 }
 
+bool ProtectRecordChange(DbfTable& t, uint32_t record) {
+  Change* change = BeginChange(t);
+  // A record outside the table (and past the place of a new one) is never
+  // written: only the header is guarded then.
+  const bool inTable = record >= 1 && record <= t.header.recordCount + 1;
+  const ByteRange place{inTable ? RecordOffset(t, record) : 0,
+                        inTable ? t.header.recordLength : 0u};
+  return change != nullptr && change->Protect({{FileRole::kTable, {0, kHeaderSize}},
+                                               {FileRole::kTable, place},
+                                               {FileRole::kMemo, {0, kMemoHeaderBytes}}}) ==
+                                  ChangeStatus::kOk;
+}
+
 bool BeginAppend(DbfTable& t) {
-  if (!t.isOpen || t.readOnly) return AppendBlank(t);
-  if (!SaveHeadAndTail(*t.dbfFile, t.fileName, kHeaderSize,
-                       RecordOffset(t, t.header.recordCount + 1))) {
+  if (!t.isOpen || t.readOnly || t.header.recordCount == std::numeric_limits<uint32_t>::max()) {
+    return AppendBlank(t);
+  }
+  if (!ProtectRecordChange(t, t.header.recordCount + 1)) {
     RecordError(t, EngineError::kAppendBlank, int64_t{t.header.recordCount} + 1);
     return false;
   }
-  if (AppendBlank(t)) return true;
-  if (!UndoChange(*t.dbfFile, t.fileName)) t.readOnly = true;
-  return false;
+  return AppendBlank(t);
 }
 
 bool EndAppend(DbfTable& t) {
   if (!t.isOpen || t.readOnly) return false;
   // Written whole once more, so that a post that failed on the way cannot
-  // leave part of the record behind.
+  // leave part of the record behind; a record whose memo texts did not all
+  // reach the disk is not kept.
   const uint32_t added = t.header.recordCount;
-  if (t.currentRecord == added && WriteRecord(t)) {
-    if (!CommitChange(*t.dbfFile, t.fileName)) t.readOnly = true;
-    return true;
-  }
-  t.header.recordCount = added - 1;
-  t.bufferIsStandIn = true;
-  if (!UndoChange(*t.dbfFile, t.fileName)) t.readOnly = true;
-  RecordError(t, EngineError::kAppendBlank, added);
+  const bool complete = t.change == nullptr || !t.change->failed();
+  if (t.currentRecord == added && complete && WriteRecord(t)) return true;
+  ForgetAppend(t, added, t.headerModifiedBeforeChange);
   return false;
 }
 
 void MarkDeleted(DbfTable& t, bool deleted) {
   if (!t.isOpen) return;
-  if (t.onBeforeMark && !AskPermission(t.onBeforeMark, t)) return;
   t.recordBuffer[0] = deleted ? kDeletedFlag : kLiveFlag;
   t.recordModified = true;
 }
@@ -176,11 +167,12 @@ void Pack(DbfTable& t) {
   if (!t.isOpen) return;
   // The buffer is the pack's work area: a change still pending in it is
   // written first rather than lost.
-  if (t.autoPost) PostRecord(t);
+  PostRecord(t);
   PackScan scan;
   if (t.readOnly) {
     scan.complete = false;
   } else {
+    BeginChange(t);
     scan = FindFirstDeleted(t);
   }
   if (scan.complete && scan.firstDeleted == 0) {

@@ -7,8 +7,7 @@
 
 #include "engine/format.h"
 #include "engine/journal_format.h"
-#include "engine/table.h"
-#include "support/file_names.h"
+#include "engine/file_io.h"
 
 namespace quillon::engine {
 
@@ -19,14 +18,18 @@ namespace {
 //            segment bytes, trailing bytes; the header; the bytes after the
 //            last record; the head's sum.
 //   slot 0, slot 1 (each of a fixed size): sequence number, target, length,
-//            removed records so far, their sum; the bytes [target,
-//            target + length) held before the segment was written; the
-//            slot's sum. Segments take turns between the two slots.
+//            removed records so far, their sum, the sum of the records moved
+//            so far (what [from, target) holds once they are); the bytes
+//            [target, target + length) held before the segment was written;
+//            the slot's sum. Segments take turns between the two slots.
+//            Journals of the first version, which earlier builds wrote, have
+//            no sum of the moved records.
 //   removed records: each its offset and its bytes, in file order.
 //   image (written only to undo), after the removed records of the slot in
 //            force: mark, from, length; the header; the old bytes from
 //            `from` to the old length; the image's sum.
-constexpr std::array<uint8_t, 8> kShiftMark = {'Q', 'S', 'H', 'I', 'F', 'T', 0, 1};
+constexpr std::array<uint8_t, 8> kShiftMark = {'Q', 'S', 'H', 'I', 'F', 'T', 0, 2};
+constexpr std::array<uint8_t, 8> kFirstShiftMark = {'Q', 'S', 'H', 'I', 'F', 'T', 0, 1};
 constexpr std::array<uint8_t, 8> kImageMark = {'Q', 'I', 'M', 'A', 'G', 'E', 0, 1};
 constexpr size_t kHeadFields = 64;
 constexpr size_t kSlotFields = 40;
@@ -43,6 +46,7 @@ struct Head {
   uint64_t headBytes = 0;
   uint64_t segmentBytes = 0;
   uint64_t trailing = 0;
+  bool sumsMoved = true;  // the slots hold the sum of the records moved
 
   uint64_t Size() const { return kHeadFields + headBytes + trailing + 4; }
   uint64_t SlotSize() const { return kSlotFields + segmentBytes + 4; }
@@ -69,6 +73,7 @@ struct Slot {
   uint64_t length = 0;
   uint64_t removed = 0;
   uint32_t removedSum = 0;
+  uint32_t movedSum = 0;
 
   bool FitsIn(const Head& h) const {
     return seq >= 1 && target >= h.from && target <= h.end &&
@@ -101,12 +106,13 @@ std::array<uint8_t, kSlotFields> EncodeSlot(const Slot& s) {
   StoreU64(&bytes[16], s.length);
   StoreU64(&bytes[24], s.removed);
   StoreU32(&bytes[32], s.removedSum);
+  StoreU32(&bytes[36], s.movedSum);
   return bytes;
 }
 
 Slot DecodeSlot(const std::array<uint8_t, kSlotFields>& bytes) {
   return {LoadU64(&bytes[0]), LoadU64(&bytes[8]), LoadU64(&bytes[16]), LoadU64(&bytes[24]),
-          LoadU32(&bytes[32])};
+          LoadU32(&bytes[32]), LoadU32(&bytes[36])};
 }
 
 bool WriteSum(platform::File& journal, const ShiftJournalSum& sum) {
@@ -191,7 +197,8 @@ class Mover {
     if (ownBytes > 0 && !WriteAt(&journal_, contentAt, segment_.get(), ownBytes)) return false;
     sum.Add(segment_.get(), ownBytes);
     contentAt += ownBytes;
-    const auto fields = EncodeSlot({seq_, write_, bytes, removed_, removedSum_.value()});
+    const auto fields =
+        EncodeSlot({seq_, write_, bytes, removed_, removedSum_.value(), movedSum_.value()});
     sum.Add(fields.data(), fields.size());
     std::array<uint8_t, 4> total{};
     StoreU32(total.data(), sum.value());
@@ -227,6 +234,7 @@ class Mover {
     const uint8_t* end = segment_.get() + segmentBytes_;
     progress_.lastRecord.assign(end - length_, end);
     const size_t kept = KeepUnflagged();
+    movedSum_.Add(segment_.get(), kept);
     if (kept > 0 && !WriteAt(&file_, write_, segment_.get(), kept)) return false;
     progress_.kept += static_cast<uint32_t>(kept / length_);
     write_ += kept;
@@ -265,16 +273,19 @@ class Mover {
   uint64_t seq_ = 0;
   uint64_t removed_ = 0;
   ShiftJournalSum removedSum_;
+  ShiftJournalSum movedSum_;
 };
 
 bool ReadHead(platform::File& journal, Head* head) {
   std::array<uint8_t, kHeadFields> fields{};
   ShiftJournalSum sum;
   if (!journal.Seek(0) || !ReadSummed(journal, fields.data(), fields.size(), sum) ||
-      !std::equal(kShiftMark.begin(), kShiftMark.end(), fields.begin())) {
+      (!std::equal(kShiftMark.begin(), kShiftMark.end(), fields.begin()) &&
+       !std::equal(kFirstShiftMark.begin(), kFirstShiftMark.end(), fields.begin()))) {
     return false;
   }
   *head = DecodeHead(fields);
+  head->sumsMoved = fields[7] == kShiftMark[7];
   return head->Sane() && CopySummed(journal, nullptr, head->headBytes + head->trailing, sum) &&
          SumFollows(journal, sum);
 }
@@ -471,11 +482,10 @@ size_t& ShiftSegmentBytes() {
   return bytes;
 }
 
-ShiftOutcome RemoveFlaggedRecords(platform::File& file, const std::string& path,
-                                  const FlaggedRecords& records,
-                                  const std::function<bool(uint64_t end)>& finish,
-                                  ShiftProgress* progress) {
-  const std::string name = support::JournalName(path);
+bool RemoveFlaggedRecords(platform::File& file, platform::File& journal,
+                          const FlaggedRecords& records,
+                          const std::function<bool(uint64_t end)>& finish,
+                          ShiftProgress* progress) {
   Head head;
   head.from = records.from;
   head.end = records.end;
@@ -487,33 +497,18 @@ ShiftOutcome RemoveFlaggedRecords(platform::File& file, const std::string& path,
       1, std::min<uint64_t>({ShiftSegmentBytes(), records.end - records.from, kLargestSegment}) /
              std::max<size_t>(records.recordLength, 1));
   head.segmentBytes = segmentRecords * records.recordLength;
-  bool moved = false;
-  bool begun = false;
-  if (file.Size(&head.oldLength)) {
-    head.trailing = head.oldLength > head.end ? head.oldLength - head.end : 0;
-    auto journal = platform::Current().Open(name, platform::OpenMode::kCreateExclusive);
-    begun = journal != nullptr;
-    if (begun && head.Sane()) {
-      Mover mover(file, *journal, head, records.flag, *progress);
-      moved = mover.SaveHead() && mover.MoveAll();
-    }
-  }
-  if (moved && finish(progress->end) && CommitChange(file, path)) return ShiftOutcome::kDone;
-  if (!begun) return ShiftOutcome::kUndone;
-  Recovery undone = Recovery::kFailed;
-  {
-    auto journal = platform::Current().Open(name, platform::OpenMode::kReadWriteShareRead);
-    if (journal != nullptr) undone = UndoShift(*journal, file);
-  }
-  if (undone != Recovery::kFailed && RemoveJournal(name)) return ShiftOutcome::kUndone;
-  return ShiftOutcome::kLeftForNextOpen;
+  if (!file.Size(&head.oldLength)) return false;
+  head.trailing = head.oldLength > head.end ? head.oldLength - head.end : 0;
+  if (!head.Sane()) return false;
+  Mover mover(file, journal, head, records.flag, *progress);
+  return mover.SaveHead() && mover.MoveAll() && finish(progress->end);
 }
 
 bool IsShiftJournal(platform::File& journal) {
   std::array<uint8_t, 8> mark{};
   size_t got = 0;
   return ReadAt(&journal, 0, mark.data(), mark.size(), &got) && got == mark.size() &&
-         mark == kShiftMark;
+         (mark == kShiftMark || mark == kFirstShiftMark);
 }
 
 Recovery UndoShift(platform::File& journal, platform::File& file) {
@@ -523,6 +518,17 @@ Recovery UndoShift(platform::File& journal, platform::File& file) {
   // was.
   if (!ReadHead(journal, &head) || !SlotInForce(journal, head, &slot)) {
     return Recovery::kNothingToDo;
+  }
+  // The records moved before the slot's segment were on the disk before it
+  // was written; a file that does not hold them is not the one the pack
+  // left (another copy put in its place), and is never rebuilt from.
+  if (head.sumsMoved) {
+    ShiftJournalSum moved;
+    if (!file.Seek(head.from)) return Recovery::kFailed;
+    if (!CopySummed(file, nullptr, slot.target - head.from, moved) ||
+        moved.value() != slot.movedSum) {
+      return Recovery::kKeptAside;
+    }
   }
   if (!WalkImage(journal, head, slot, nullptr)) {
     ImageWriter image(journal, file, head, slot);

@@ -2,7 +2,8 @@
 // a small multiple of the cost of moving the records after them, and safely.
 // The records move down a segment (two megabytes) at a time. Before a
 // segment is written, the bytes it will overwrite go into one of two
-// alternating slots of the journal beside the file, with every removed record
+// alternating slots of the journal section it is given (the pack section of
+// a change's journal), with every removed record
 // met so far, and the journal is flushed; the file is flushed after each
 // segment. So the journal always tells how far the move got, and the records
 // moved before that point are still in the file, only lower down. Undoing
@@ -15,10 +16,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <string>
 #include <vector>
 
-#include "engine/journal.h"
+#include "engine/journal_format.h"
 #include "platform/platform.h"
 
 namespace quillon::engine {
@@ -38,23 +38,23 @@ struct ShiftProgress {
   std::vector<uint8_t> lastRecord;  // the last record read, bytes the file lacks blank
 };
 
-enum class ShiftOutcome { kDone, kUndone, kLeftForNextOpen };
+// Removes the flagged records, saving as it goes into `journal` (empty, or
+// a section that starts empty), and then calls `finish` with the new end of
+// the kept records, to write what goes with the change (a header, the new
+// length), under the same protection. False when anything failed: the
+// journal then tells UndoShift how to put the file back.
+bool RemoveFlaggedRecords(platform::File& file, platform::File& journal,
+                          const FlaggedRecords& records,
+                          const std::function<bool(uint64_t end)>& finish,
+                          ShiftProgress* progress);
 
-// Removes the flagged records and then calls `finish` with the new end of the
-// kept records, to write what goes with the change (a header, the new
-// length), under the same protection; then commits. When anything fails the
-// file is put back as it was; when even that fails, the journal stays for the
-// next open.
-ShiftOutcome RemoveFlaggedRecords(platform::File& file, const std::string& path,
-                                  const FlaggedRecords& records,
-                                  const std::function<bool(uint64_t end)>& finish,
-                                  ShiftProgress* progress);
-
-// Whether a journal was written by RemoveFlaggedRecords.
+// Whether a journal was written by RemoveFlaggedRecords (a pack's own
+// journal, as earlier builds left them beside a table).
 bool IsShiftJournal(platform::File& journal);
 
 // Puts the file back from such a journal (opened for writing). Nothing to do
-// when the journal shows no segment was begun.
+// when the journal shows no segment was begun; kKeptAside when the file does
+// not hold the records the pack had moved (it is not the file the pack left).
 Recovery UndoShift(platform::File& journal, platform::File& file);
 
 // How many bytes of records a segment moves at most; tests make it small.

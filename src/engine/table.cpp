@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/journal.h"
 #include "engine/read_window.h"
 #include "support/text.h"
 
@@ -84,12 +83,10 @@ bool ReadStructure(DbfTable& t) {
 
 }  // namespace
 
-std::unique_ptr<DbfTable> NewDbfTable(std::string fileName, std::string memoFileName,
-                                      bool autoPost) {
+std::unique_ptr<DbfTable> NewDbfTable(std::string fileName, std::string memoFileName) {
   auto table = std::make_unique<DbfTable>();
   table->fileName = std::move(fileName);
   table->memoFileName = std::move(memoFileName);
-  table->autoPost = autoPost;
   return table;
 }
 
@@ -97,11 +94,13 @@ void SetActive(DbfTable& t, bool active) {
   auto& os = platform::Current();
   if (!active) {
     if (!t.isOpen) return;
-    if (t.autoPost) PostRecord(t);
+    PostRecord(t);
     if (t.headerModified) {
+      BeginChange(t);
       StampDate(t);
       WriteHeader(t);
     }
+    EndChange(t);
     t.dbfFile.reset();
     t.memoFile.reset();
     t.isOpen = false;
@@ -116,35 +115,33 @@ void SetActive(DbfTable& t, bool active) {
   t.knownLiveRecords = 0;
   t.isOpen = t.dbfFile != nullptr;
   t.headerModified = false;
-  // A file held by another program, one a journal shows half changed and
-  // that cannot be put back, or one whose structure cannot be held safely,
-  // is left closed: no later operation reads records of an unknown size
-  // into the buffer or writes anything into it. Nothing of the table opened
-  // before stays visible either.
-  if (!t.isOpen || RecoverFile(*t.dbfFile, t.fileName) == Recovery::kFailed ||
-      !ReadStructure(t)) {
-    RecordError(t, EngineError::kHeader, "32");
-    t.dbfFile.reset();
-    t.isOpen = false;
-    t.header = DbfHeader{};
-    t.fieldCount = 0;
-    t.currentRecord = 0;
-    return;
-  }
+  t.change.reset();
   // A memo file that is the table file itself is never used as one: memo
   // writes would overwrite the table. The memo file of a table that is not
   // written is only read.
-  if (!t.memoFileName.empty() && t.memoFileName != t.fileName &&
+  if (t.isOpen && !t.memoFileName.empty() && t.memoFileName != t.fileName &&
       os.IsExistingFile(t.memoFileName)) {
     bool memoReadOnly = false;
     t.memoFile = t.readOnly
                      ? ReadThroughWindow(os.Open(t.memoFileName, OpenMode::kReadOnlyShareRead))
                      : OpenForUse(t.memoFileName, &memoReadOnly);
-    // A memo file a journal shows half rewritten, that cannot be put right,
-    // is not read as if it were whole.
-    if (t.memoFile != nullptr && RecoverFile(*t.memoFile, t.memoFileName) == Recovery::kFailed) {
-      t.memoFile.reset();
-    }
+  }
+  // A file held by another program, one a journal shows half changed and
+  // that cannot be put back, or one whose structure cannot be held safely,
+  // is left closed: no later operation reads records of an unknown size
+  // into the buffer or writes anything into it. Nothing of the table opened
+  // before stays visible either.
+  if (!t.isOpen ||
+      RecoverChange({t.dbfFile.get(), t.memoFile.get(), t.fileName}, t.memoFileName) ==
+          Recovery::kFailed ||
+      !ReadStructure(t)) {
+    RecordError(t, EngineError::kHeader, "32");
+    t.dbfFile.reset();
+    t.memoFile.reset();
+    t.isOpen = false;
+    t.header = DbfHeader{};
+    t.fieldCount = 0;
+    t.currentRecord = 0;
   }
 }
 
@@ -164,25 +161,8 @@ std::string TakeLastError(DbfTable& t) {
   return text;
 }
 
-bool AskPermission(const PermissionHook& hook, DbfTable& t) {
-  bool allowed = true;
-  try {
-    hook(t, allowed);
-  } catch (...) {
-    allowed = false;
-  }
-  return allowed;
-}
-
 uint64_t RecordOffset(const DbfTable& t, uint32_t record) {
   return uint64_t{t.header.headerLength} + uint64_t{record - 1} * t.header.recordLength;
-}
-
-uint32_t RecordsHeld(const DbfHeader& h, uint64_t fileSize) {
-  if (h.recordLength == 0 || fileSize <= h.headerLength) return 0;
-  const uint64_t bytes = fileSize - h.headerLength;
-  const uint64_t held = bytes / h.recordLength + (bytes % h.recordLength > 1 ? 1 : 0);
-  return static_cast<uint32_t>(std::min<uint64_t>(held, UINT32_MAX));
 }
 
 FieldSpan SpanOf(const DbfTable& t, const DbfFieldDesc& field) {
@@ -238,9 +218,9 @@ bool WriteRecord(DbfTable& t) {
   }
   if (n == 0 || n > t.header.recordCount) {
     RecordError(t, EngineError::kWriteOutOfRange, static_cast<int32_t>(n));
-  } else if (t.bufferIsStandIn || t.readOnly ||
-             !WriteAt(t.dbfFile.get(), RecordOffset(t, n), t.recordBuffer.data(),
-                      t.header.recordLength)) {
+  } else if (t.bufferIsStandIn ||
+             !WriteTableFile(t, FileRole::kTable, RecordOffset(t, n), t.recordBuffer.data(),
+                             t.header.recordLength)) {
     RecordError(t, EngineError::kWriteRecord, static_cast<int32_t>(n));
   } else {
     t.headerModified = true;
@@ -263,22 +243,44 @@ std::array<uint8_t, 3> TodayStamp() {
 void StampDate(DbfTable& t) { t.header.lastUpdate = TodayStamp(); }
 
 bool WriteHeader(DbfTable& t) {
-  if (t.readOnly) return false;
   HeaderBytes bytes = EncodeHeader(t.header);
-  return WriteAt(t.dbfFile.get(), 0, bytes.data(), bytes.size());
+  return WriteTableFile(t, FileRole::kTable, 0, bytes.data(), bytes.size());
 }
 
-bool ReadAt(platform::File* file, uint64_t offset, void* buffer, size_t n, size_t* got) {
-  *got = 0;
-  return file != nullptr && file->ReadAt(offset, buffer, n, got);
+Change* BeginChange(DbfTable& t) {
+  if (!t.isOpen || t.readOnly || t.dbfFile == nullptr) return nullptr;
+  if (t.change == nullptr) {
+    t.change = std::make_unique<Change>(
+        ChangeFiles{t.dbfFile.get(), t.memoFile.get(), t.fileName}, t.journaled);
+    t.headerBeforeChange = t.header;
+    t.headerModifiedBeforeChange = t.headerModified;
+    t.knownLiveBeforeChange = t.knownLiveRecords;
+  }
+  return t.change.get();
 }
 
-bool WriteAt(platform::File* file, uint64_t offset, const void* buffer, size_t n) {
-  return file != nullptr && file->Seek(offset) && file->Write(buffer, n);
+bool WriteTableFile(DbfTable& t, FileRole role, uint64_t at, const void* bytes, size_t n) {
+  Change* change = BeginChange(t);
+  return change != nullptr && change->Write(role, at, bytes, n) == ChangeStatus::kOk;
 }
 
-bool SetLength(platform::File* file, uint64_t length) {
-  return file != nullptr && file->Seek(length) && file->SetEnd();
+bool SetTableFileLength(DbfTable& t, FileRole role, uint64_t length) {
+  Change* change = BeginChange(t);
+  return change != nullptr && change->SetLength(role, length) == ChangeStatus::kOk;
+}
+
+bool EndChange(DbfTable& t) {
+  if (t.change == nullptr) return true;
+  const Change::Outcome outcome = t.change->Commit();
+  t.change.reset();
+  if (outcome == Change::Outcome::kMade) return true;
+  t.header = t.headerBeforeChange;
+  t.headerModified = t.headerModifiedBeforeChange;
+  t.knownLiveRecords = t.knownLiveBeforeChange;
+  t.bufferIsStandIn = true;
+  t.recordModified = false;
+  if (outcome == Change::Outcome::kLeftForNextOpen) t.readOnly = true;
+  return false;
 }
 
 }  // namespace quillon::engine

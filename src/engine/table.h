@@ -11,23 +11,17 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "engine/change.h"
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/format.h"
 #include "platform/platform.h"
 
 namespace quillon::engine {
-
-struct DbfTable;
-
-// Asked before a move or a mark; setting the flag to false refuses it.
-using PermissionHook = std::function<void(DbfTable&, bool& allowed)>;
-// Told after a blank record was appended. Throwing counts as a failure.
-using AppendHook = std::function<void(DbfTable&)>;
 
 struct DbfTable {
   std::string fileName;
@@ -36,15 +30,11 @@ struct DbfTable {
   int32_t fieldCount = 0;
   bool isOpen = false;
   bool recordModified = false;
-  bool autoPost = false;
   DbfHeader header;
   std::unique_ptr<platform::File> dbfFile;
   // Entries 1 to fieldCount are valid; entry 0 is never used.
   std::array<DbfFieldDesc, kMaxFields + 1> fields{};
   std::array<uint8_t, kRecordBufferSize> recordBuffer{};
-  PermissionHook onBeforeMove;
-  PermissionHook onBeforeMark;
-  AppendHook onAppend;
   std::unique_ptr<platform::File> memoFile;
   bool headerModified = false;
   uint8_t lastErrorCode = 0;
@@ -56,14 +46,25 @@ struct DbfTable {
   // reading, its field widths do not add up to its record length, or a
   // change could not be finished cleanly (the next open puts it right).
   bool readOnly = false;
+  // The change the writes of the current export call belong to, begun by
+  // the first of them (BeginChange) and ended by EndChange.
+  std::unique_ptr<Change> change;
+  // What the table looked like in memory when the change began, for an undo.
+  DbfHeader headerBeforeChange;
+  bool headerModifiedBeforeChange = false;
+  uint32_t knownLiveBeforeChange = 0;
+  // False for a scratch copy no one relies on until it is complete: its
+  // changes are written without a journal.
+  bool journaled = true;
   // Records 1 to this number are known not to be marked deleted, because a
   // pack left them so and nothing has written a deleted flag among them
   // since: the next pack need not read them again. 0 after opening.
   uint32_t knownLiveRecords = 0;
 };
 
-std::unique_ptr<DbfTable> NewDbfTable(std::string fileName, std::string memoFileName,
-                                      bool autoPost);
+// A closed table over those files. A change pending in the buffer is
+// written before the cursor moves, a record is appended or the table closes.
+std::unique_ptr<DbfTable> NewDbfTable(std::string fileName, std::string memoFileName);
 
 // true opens the table named by fileName (with its memo file when
 // memoFileName names an existing file); false writes back what is pending
@@ -98,17 +99,8 @@ void StampDate(DbfTable& table);
 // Writes the in-memory header at offset 0; false when that fails.
 bool WriteHeader(DbfTable& table);
 
-// Asks a permission hook; a hook that throws refuses.
-bool AskPermission(const PermissionHook& hook, DbfTable& table);
-
 // Record k's offset in the table file, computed in 64 bits.
 uint64_t RecordOffset(const DbfTable& table, uint32_t record);
-
-// How many records a table file of `fileSize` bytes really holds: whole
-// records, and a last record the file ends inside (read with its missing
-// bytes blank). A single byte after the last whole record is an end-of-file
-// mark, not a record. A header never gets more records than this.
-uint32_t RecordsHeld(const DbfHeader& header, uint64_t fileSize);
 
 // The byte range of a field inside the record, cut at the record's end, so
 // that fields a damaged descriptor list puts past it read as empty.
@@ -118,11 +110,18 @@ struct FieldSpan {
 };
 FieldSpan SpanOf(const DbfTable& table, const DbfFieldDesc& field);
 
-// Positions a file and reads or writes there; false when there is no file or
-// a call fails. Reading reports how many bytes arrived.
-bool ReadAt(platform::File* file, uint64_t offset, void* buffer, size_t n, size_t* got);
-bool WriteAt(platform::File* file, uint64_t offset, const void* buffer, size_t n);
-// Makes the file exactly `length` bytes long (cuts or grows it).
-bool SetLength(platform::File* file, uint64_t length);
+// The table's change for the current export call, begun if none is: every
+// write into the table's files goes through it. Null when nothing may be
+// written (a closed or read-only table).
+Change* BeginChange(DbfTable& table);
+// Writes through the change; false when the bytes did not reach the file
+// or could not be guarded.
+bool WriteTableFile(DbfTable& table, FileRole role, uint64_t at, const void* bytes, size_t n);
+bool SetTableFileLength(DbfTable& table, FileRole role, uint64_t length);
+// Ends the export call's change: makes it count or, when anything in it
+// failed, undoes it whole and puts the table in memory back as it was. An
+// undo that fails leaves the table closed to writes. True when the change
+// was made (or there was none).
+bool EndChange(DbfTable& table);
 
 }  // namespace quillon::engine

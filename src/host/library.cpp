@@ -13,10 +13,21 @@ Slots* TheSlots() { return slots; }
 
 engine::DbfTable* ResidentTable() { return resident; }
 
+void EndCall(engine::DbfTable& table, bool failed) noexcept {
+  try {
+    if (failed && table.change != nullptr) table.change->Fail();
+    engine::EndChange(table);
+  } catch (...) {
+    // Whatever is left of the change stays for the next open to undo.
+    table.change.reset();
+    table.readOnly = true;
+  }
+}
+
 void LibraryLoad() {
   LibraryUnload();
   slots = new Slots();
-  resident = engine::NewDbfTable("", "", true).release();
+  resident = engine::NewDbfTable("", "").release();
 }
 
 void LibraryUnload() {

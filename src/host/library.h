@@ -27,16 +27,24 @@ void LibraryLoad();
 // files, then the slots are emptied.
 void LibraryUnload();
 
+// Ends the change an export call made, as one: made, or undone whole when
+// anything in it failed (or `failed` says the call was cut short).
+void EndCall(engine::DbfTable& table, bool failed) noexcept;
+
 // Runs a table export's body when a table is loaded (the resident table has a
-// file name); otherwise nothing happens. Nothing thrown inside gets out.
+// file name); otherwise nothing happens. Nothing thrown inside gets out, and
+// whatever the body wrote is one change, ended before the call returns.
 template <typename Body>
 void WithLoadedTable(Body&& body) noexcept {
+  engine::DbfTable* table = ResidentTable();
+  bool failed = false;
   try {
-    engine::DbfTable* table = ResidentTable();
     Slots* slots = TheSlots();
     if (table != nullptr && slots != nullptr && !table->fileName.empty()) body(*table, *slots);
   } catch (...) {
+    failed = true;
   }
+  if (table != nullptr) EndCall(*table, failed);
 }
 
 // Runs an export's body whatever the state; nothing thrown inside gets out.

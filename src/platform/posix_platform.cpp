@@ -4,15 +4,20 @@
 // opener cannot be opened for writing by another.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <new>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/salt.h"
 
 namespace quillon::platform {
 
@@ -92,38 +97,62 @@ class PosixFile final : public File {
   int fd_;
 };
 
-bool IsSameFile(int a, int b) {
-  struct stat sa {}, sb {};
-  return ::fstat(a, &sa) == 0 && ::fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
+// Opens a path and keeps it only when it is a regular file, whose status
+// lands in *st. O_NONBLOCK keeps a pipe or a device from holding the caller
+// at the open itself; it is cleared again so that reads and writes of the
+// file wait as usual.
+int OpenRegularFile(const std::string& path, int flags, mode_t permissions, struct stat* st) {
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, permissions);
+  if (fd < 0) return -1;
+  const int status = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, st) != 0 || !S_ISREG(st->st_mode) || status < 0 ||
+      ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 class PosixPlatform final : public Platform {
  public:
   std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override {
-    int flags = O_CLOEXEC;
+    int flags = O_RDWR;
     int lock = LOCK_EX;
+    mode_t permissions = 0644;
     switch (mode) {
-      case OpenMode::kReadWriteShareRead: flags |= O_RDWR; break;
-      case OpenMode::kReadOnlyShareRead: flags |= O_RDONLY; lock = LOCK_SH; break;
+      case OpenMode::kReadWriteShareRead: break;
+      case OpenMode::kReadOnlyShareRead: flags = O_RDONLY; lock = LOCK_SH; break;
       // Not truncated before the lock is held: a file someone else holds open
       // must come through the failed creation unharmed.
-      case OpenMode::kCreateExclusive: flags |= O_RDWR | O_CREAT; break;
+      case OpenMode::kCreateExclusive: flags |= O_CREAT | O_NOFOLLOW; break;
+      // O_EXCL refuses every name that exists, a link that leads nowhere too.
+      case OpenMode::kCreateNew:
+        flags |= O_CREAT | O_EXCL | O_NOFOLLOW;
+        permissions = 0600;
+        break;
+      case OpenMode::kReadWriteOwn: flags |= O_NOFOLLOW; break;
     }
-    int fd = ::open(path.c_str(), flags, 0644);
-    if (fd < 0) return nullptr;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || ::flock(fd, lock | LOCK_NB) != 0 ||
+    const int fd = OpenRegularFile(path, flags, permissions, &st);
+    if (fd < 0) return nullptr;
+    if (::flock(fd, lock | LOCK_NB) != 0 ||
         (mode == OpenMode::kCreateExclusive && ::ftruncate(fd, 0) != 0)) {
       ::close(fd);
       return nullptr;
     }
-    return std::make_unique<PosixFile>(fd);
+    std::unique_ptr<File> file(new (std::nothrow) PosixFile(fd));
+    if (file == nullptr) ::close(fd);
+    return file;
   }
 
   bool IsExistingFile(const std::string& path) override {
     struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
+  bool NameIsTaken(const std::string& path) override {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR);
   }
 
   LocalDate Today() override {
@@ -158,18 +187,20 @@ class PosixPlatform final : public Platform {
   // are used again rather than freed and found anew, which costs the system
   // several times the copy itself.
   bool CopyFile(const std::string& from, const std::string& to) override {
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat source {}, target {};
+    int in = OpenRegularFile(from, O_RDONLY, 0, &source);
     if (in < 0) return false;
     if (::flock(in, LOCK_SH | LOCK_NB) != 0) {
       ::close(in);
       return false;
     }
-    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    bool ok = out >= 0 && !IsSameFile(in, out) && ::flock(out, LOCK_EX | LOCK_NB) == 0;
+    // Someone else may have put a link or a pipe at the target's name.
+    int out = OpenRegularFile(to, O_WRONLY | O_CREAT | O_NOFOLLOW, 0644, &target);
+    bool ok = out >= 0 && (source.st_dev != target.st_dev || source.st_ino != target.st_ino) &&
+              ::flock(out, LOCK_EX | LOCK_NB) == 0;
     // The room a longer copy needs is taken in one step, which costs the
     // system less than finding it block by block at the flush; where the
     // file system cannot, the writes find it.
-    struct stat source {}, target {};
     if (ok && ::fstat(in, &source) == 0 && ::fstat(out, &target) == 0 &&
         source.st_size > target.st_size) {
       ::fallocate(out, 0, target.st_size, source.st_size - target.st_size);
@@ -198,7 +229,38 @@ class PosixPlatform final : public Platform {
     return ok;
   }
 
+  // The rename refuses to replace the target itself, and moves a link
+  // rather than what it leads to. Where the kernel or the file system
+  // cannot do that, a second name made with link() refuses an existing
+  // target just as well; that way is taken for regular files only.
+  bool RenameFile(const std::string& from, const std::string& to) override {
+    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
+                  RENAME_NOREPLACE) == 0) {
+      return true;
+    }
+    if (errno != ENOSYS && errno != EINVAL) return false;
+    struct stat st {};
+    if (::lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) != 0) {
+      return false;
+    }
+    if (::unlink(from.c_str()) == 0) return true;
+    ::unlink(to.c_str());
+    return false;
+  }
+
   bool DeleteFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+  // Without the system's random bytes (early at boot, or where the call is
+  // missing), the clock and the process id tell calls and processes apart.
+  uint64_t RandomNumber() override {
+    uint64_t number = 0;
+    if (::getrandom(&number, sizeof number, GRND_NONBLOCK) == sizeof number) return number;
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return MixedSalt({static_cast<uint64_t>(now.tv_sec), static_cast<uint64_t>(now.tv_nsec),
+                      static_cast<uint64_t>(::getpid())});
+  }
 
   void ShowMessage(const std::string& text) override {
     // One write, so that the text and its line end never interleave with

@@ -173,7 +173,7 @@ TEST_F(PackExportTest, AFullDiskDuringTheRebuildLeavesTheOldFiles) {
 
 TEST_F(PackExportTest, AFailedMemoReplacementPutsTheTableBack) {
   LoadNotes("t", true);
-  platform_.fail = [&](const OpInfo& op) { return op.op == Op::kCopy && op.path == memo_; };
+  platform_.fail = FaultPlatform::FailWritesTo(memo_);
   const auto messages = Pack();
   EXPECT_EQ(messages,
             (std::vector<std::string>{ReplaceFailed(temp_ + "temp.dbt", memo_), kTablePacked}));

@@ -19,7 +19,7 @@ class CreationTest : public EngineTest {
   // Creates t.dbf from the definitions and returns its bytes.
   std::string Create(const FieldDefs& defs, bool expected = true) {
     path_ = dir_.File("t.dbf");
-    auto table = NewDbfTable("", "", true);
+    auto table = NewDbfTable("", "");
     EXPECT_EQ(CreateTable(*table, path_, defs), expected);
     return FileBytes();
   }
@@ -96,13 +96,13 @@ TEST_F(CreationTest, ARecordLargerThanTheBufferCreatesNothing) {
   defs.push_back("G=C209");      // 4799 bytes: still fits with the flag
   Create(defs);
   defs.push_back("H=C1");
-  auto table = NewDbfTable("", "", true);
+  auto table = NewDbfTable("", "");
   EXPECT_FALSE(CreateTable(*table, dir_.File("big.dbf"), defs));
   EXPECT_FALSE(platform::Native().IsExistingFile(dir_.File("big.dbf")));
 }
 
 TEST_F(CreationTest, ATableNameWithoutDbfGetsNoMemoFile) {
-  auto table = NewDbfTable("", "", true);
+  auto table = NewDbfTable("", "");
   const std::string path = dir_.File("t.xyz");
   EXPECT_FALSE(CreateTable(*table, path, {"NOTE=M"}));
   const std::string b = ReadWholeFile(path);
@@ -112,7 +112,7 @@ TEST_F(CreationTest, ATableNameWithoutDbfGetsNoMemoFile) {
 
 TEST_F(CreationTest, AFileHeldOpenIsNeitherReplacedNorCut) {
   DbfTable& open = Open(People());
-  auto other = NewDbfTable("", "", true);
+  auto other = NewDbfTable("", "");
   EXPECT_FALSE(CreateTable(*other, path_, {"X=C1"}));
   EXPECT_EQ(FileBytes(), People().Build());
   EXPECT_TRUE(open.isOpen);
@@ -120,7 +120,7 @@ TEST_F(CreationTest, AFileHeldOpenIsNeitherReplacedNorCut) {
 
 TEST_F(CreationTest, AFailingWriteIsReported) {
   platform_.fail = testing::FaultPlatform::FailNth(testing::Op::kWrite, 2);
-  auto table = NewDbfTable("", "", true);
+  auto table = NewDbfTable("", "");
   EXPECT_FALSE(CreateTable(*table, dir_.File("t.dbf"), {"A=C1", "B=C2"}));
 }
 

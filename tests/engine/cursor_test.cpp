@@ -84,23 +84,6 @@ TEST_F(CursorTest, DeletedRecordsAreVisitedLikeAnyOther) {
   EXPECT_EQ(t.currentRecord, 2u);
 }
 
-TEST_F(CursorTest, AMoveRefusedByTheHookStillPostsButStays) {
-  DbfTable& t = Open(People());
-  int asked = 0;
-  t.onBeforeMove = [&](DbfTable&, bool& allowed) {
-    ++asked;
-    allowed = false;
-  };
-  PutFieldByNumber(t, 1, "Oak");
-  GoNext(t);
-  EXPECT_EQ(asked, 1);
-  EXPECT_EQ(t.currentRecord, 1u);
-  EXPECT_EQ(FileBytes().substr(98, 3), "Oak");
-  t.onBeforeMove = [](DbfTable&, bool&) { throw 1; };
-  GoNext(t);
-  EXPECT_EQ(t.currentRecord, 1u);
-}
-
 TEST_F(CursorTest, AClosedTableDoesNotMove) {
   DbfTable& t = Open(People());
   SetActive(t, false);

@@ -19,7 +19,8 @@ class EngineTest : public ::testing::Test {
   EngineTest() : scope_(platform_) {}
 
   // Writes the table as t.dbf and opens it with automatic posting, closing
-  // the table opened before: Windows lets no one write a file it holds.
+  // the table opened before (and ending its change, as the export that made
+  // it would): Windows lets no one write a file it holds.
   engine::DbfTable& Open(const TableBytes& bytes, const std::string& memo = "") {
     Close();
     path_ = dir_.Write("t.dbf", bytes.Build());
@@ -27,12 +28,16 @@ class EngineTest : public ::testing::Test {
   }
 
   engine::DbfTable& OpenPath(const std::string& path, const std::string& memo = "") {
-    table_ = engine::NewDbfTable(path, memo, true);
+    Close();
+    table_ = engine::NewDbfTable(path, memo);
     engine::SetActive(*table_, true);
     return *table_;
   }
 
-  void Close() { table_.reset(); }
+  void Close() {
+    if (table_ != nullptr) engine::EndChange(*table_);
+    table_.reset();
+  }
   std::string FileBytes() const { return ReadWholeFile(path_); }
 
   // Three C/N records: NAME C10, AGE N3.

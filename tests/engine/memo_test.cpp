@@ -236,6 +236,7 @@ TEST_F(MemoTest, AMemoWriteThatFailsPartWayLeavesEveryStoredMemoAsItWas) {
     SetMemoText(t, 2, c.text);
     platform_.fail = nullptr;
     EXPECT_EQ(t.lastErrorText, "Write memo data error. Field # 2");
+    EXPECT_FALSE(EndChange(t));
     EXPECT_EQ(MemoBytes(), c.memo);
     EXPECT_EQ(Pointer(t), pointer);
     EXPECT_FALSE(t.recordModified);

@@ -49,7 +49,9 @@ TEST_F(RecordIoTest, AFailingPositioningCountsAsAFailedWrite) {
   EXPECT_EQ(FileBytes(), People().Build());
 }
 
-TEST_F(RecordIoTest, AFailingHeaderWriteAtCloseLeavesTheRecordsWritten) {
+// The close's writes are one change: the record posted with them is taken
+// back with the header that could not be written.
+TEST_F(RecordIoTest, AFailingHeaderWriteAtCloseTakesBackTheChangeItEnds) {
   DbfTable& t = Open(People());
   PutFieldByNumber(t, 1, "Oak");
   PostRecord(t);
@@ -59,8 +61,7 @@ TEST_F(RecordIoTest, AFailingHeaderWriteAtCloseLeavesTheRecordsWritten) {
   SetActive(t, false);
   EXPECT_FALSE(t.isOpen);
   std::string bytes = FileBytes();
-  EXPECT_EQ(bytes.substr(0, 32), People().Build().substr(0, 32));
-  EXPECT_EQ(bytes.substr(98, 3), "Oak");
+  EXPECT_EQ(bytes, People().Build());
 }
 
 TEST_F(RecordIoTest, AShortFileReadsTheMissingBytesAsBlanks) {

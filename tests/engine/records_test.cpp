@@ -96,6 +96,7 @@ TEST_F(RecordsTest, AFilledAppendIsKeptWholeOrTakenBackWhole) {
     if (!writable) platform_.fail = FailAt(Op::kWrite, 97 + 3 * 14);
     EXPECT_EQ(EndAppend(t), writable);
     platform_.fail = nullptr;
+    EXPECT_EQ(EndChange(t), writable);
     EXPECT_FALSE(std::filesystem::exists(path_ + ".undo"));
     EXPECT_EQ(t.header.recordCount, writable ? 4u : 3u);
     if (writable) {
@@ -117,21 +118,17 @@ TEST_F(RecordsTest, AppendingWritesAPendingChangeFirst) {
 
 TEST_F(RecordsTest, AnAppendThatCannotCompleteIsTakenBack) {
   const std::string original = People().Build();
-  auto throwing = [](DbfTable&) { throw 1; };
   struct Case {
     const char* what;
     std::function<bool(const OpInfo&)> fail;
     size_t partial;
-    AppendHook hook;
   } cases[] = {
-      {"full disk", FailAt(Op::kWrite, original.size()), 6, nullptr},
-      {"header write", FailAt(Op::kWrite, 0), 0, nullptr},
-      {"hook", nullptr, 0, throwing},
+      {"full disk", FailAt(Op::kWrite, original.size()), 6},
+      {"header write", FailAt(Op::kWrite, 0), 0},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.what);
     DbfTable& t = Open(People());
-    t.onAppend = c.hook;
     platform_.fail = c.fail;
     platform_.partialWrite = c.partial;
     AppendBlank(t);
@@ -158,7 +155,7 @@ TEST_F(RecordsTest, AppendingToAFullCountChangesNothing) {
   EXPECT_TRUE(platform_.writes.empty());
 }
 
-TEST_F(RecordsTest, MarkingReachesTheFileAtThePostAndHooksCanRefuse) {
+TEST_F(RecordsTest, MarkingReachesTheFileAtThePost) {
   DbfTable& t = Open(People());
   GoToRecord(t, 2);
   MarkDeleted(t, true);
@@ -166,11 +163,7 @@ TEST_F(RecordsTest, MarkingReachesTheFileAtThePostAndHooksCanRefuse) {
   GoToRecord(t, 3);
   MarkDeleted(t, true);
   MarkDeleted(t, false);
-  t.onBeforeMark = [](DbfTable&, bool& allowed) { allowed = false; };
   GoToRecord(t, 1);
-  MarkDeleted(t, true);
-  t.onBeforeMark = [](DbfTable&, bool&) { throw 1; };
-  MarkDeleted(t, true);
   EXPECT_FALSE(t.recordModified);
   SetActive(t, false);
   const std::string bytes = FileBytes();
@@ -185,6 +178,7 @@ TEST_F(RecordsTest, PackingRemovesExactlyTheFlaggedRecordsAndCutsTheFile) {
     DbfTable& t = Open(Rows(names, flags));
     platform_.writes.clear();
     Pack(t);
+    EXPECT_TRUE(EndChange(t));
     std::vector<std::string> kept;
     std::vector<char> keptFlags;
     for (size_t i = 0; i < names.size(); ++i) {
@@ -239,6 +233,7 @@ TEST_F(RecordsTest, APackThatCannotCompleteIsUndoneWhole) {
     DbfTable& t = Open(Rows(names, " *   "));
     platform_.fail = c.fail;
     Pack(t);
+    EXPECT_FALSE(EndChange(t));
     platform_.fail = nullptr;
     EXPECT_EQ(t.lastErrorText, c.error);
     EXPECT_EQ(t.header.recordCount, 5u);
@@ -271,6 +266,7 @@ TEST_F(RecordsTest, ManyRemovedRecordsAreAllPutBackWhenAPackFails) {
   DbfTable& t = Open(Rows(names, flags));
   platform_.fail = FailAt(Op::kWrite, Place(2 + 10000), true);
   Pack(t);
+  EXPECT_FALSE(EndChange(t));
   platform_.fail = nullptr;
   EXPECT_EQ(t.lastErrorText,
             "Write record buffer error. Rec # 30000");  // both segments
@@ -293,6 +289,7 @@ TEST_F(RecordsTest, APackThatCannotBeUndoneIsUndoneAtTheNextOpen) {
     return false;
   };
   Pack(t);
+  EXPECT_FALSE(EndChange(t));
   platform_.fail = nullptr;
   EXPECT_TRUE(t.readOnly);
   EXPECT_NE(FileBytes(), Rows(names, " *   ").Build());

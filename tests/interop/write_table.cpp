@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   testing::WriteWholeFile(
       memoPath, fixedBlocks ? std::string("\x01\0\0\0", 4) : testing::SizedMemoFile(64, {}));
 
-  auto table = engine::NewDbfTable(tablePath, memoPath, true);
+  auto table = engine::NewDbfTable(tablePath, memoPath);
   engine::SetActive(*table, true);
   engine::TakeLastError(*table);  // an empty table opens with no current record
   for (const testing::Json& record : request["records"].items) {

@@ -1,9 +1,12 @@
-// What both platform layers promise alike: the sharing the library relies
-// on, 64-bit file positions, reads at and past the end, and copies that
-// never destroy the file they come from or one another program holds.
+// What both platform layers promise alike: what each mode opens, creates or
+// refuses, the sharing the library relies on, 64-bit file positions, reads
+// at and past the end, copies that never destroy the file they come from or
+// one another program holds, renames that never replace, and salts.
 #include "platform/platform.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 #include "helpers/other_reader.h"
 #include "helpers/scratch_dir.h"
@@ -38,7 +41,71 @@ TEST(PlatformTest, AnotherProgramReadingLetsTheTableOpenOnlyForReading) {
   OtherReader other(path);
   ASSERT_TRUE(other.holds());
   EXPECT_EQ(Native().Open(path, OpenMode::kReadWriteShareRead), nullptr);
+  EXPECT_EQ(Native().Open(path, OpenMode::kReadWriteOwn), nullptr);
   EXPECT_NE(Native().Open(path, OpenMode::kReadOnlyShareRead), nullptr);
+}
+
+// Each mode at a name that holds a file, at one that holds nothing and at a
+// folder; a file it opened for writing keeps every other opener out.
+TEST(PlatformTest, EachModeOpensCreatesOrRefusesAsItPromises) {
+  struct Case {
+    const char* name;
+    OpenMode mode;
+    bool opensExisting;
+    bool cutsExisting;
+    bool createsMissing;
+  };
+  const Case cases[] = {
+      {"an existing table", OpenMode::kReadWriteShareRead, true, false, false},
+      {"a file to read", OpenMode::kReadOnlyShareRead, true, false, false},
+      {"a new table", OpenMode::kCreateExclusive, true, true, true},
+      {"a new file of the library's", OpenMode::kCreateNew, false, false, true},
+      {"a file the library made", OpenMode::kReadWriteOwn, true, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    const std::string existing = dir.Write("t.dbf", "kept");
+    auto file = Native().Open(existing, c.mode);
+    EXPECT_EQ(file != nullptr, c.opensExisting);
+    if (file != nullptr && c.mode != OpenMode::kReadOnlyShareRead) {
+      EXPECT_EQ(Native().Open(existing, OpenMode::kReadOnlyShareRead), nullptr);
+      EXPECT_TRUE(Native().IsExistingFile(existing));
+    }
+    file.reset();
+    EXPECT_EQ(dir.Read("t.dbf"), c.cutsExisting ? "" : "kept");
+    file = Native().Open(dir.File("new.dbf"), c.mode);
+    EXPECT_EQ(file != nullptr, c.createsMissing);
+    char back = 0;
+    size_t got = 0;
+    if (file != nullptr) {
+      EXPECT_TRUE(file->Write("a", 1) && file->ReadAt(0, &back, 1, &got));
+    }
+    EXPECT_EQ(back, c.createsMissing ? 'a' : 0);
+    EXPECT_EQ(Native().Open(dir.path(), c.mode), nullptr);
+  }
+}
+
+// A name is taken by anything at all, and a rename never replaces what has
+// the name it is to give.
+TEST(PlatformTest, RenamingNeverReplacesWhatTakesTheName) {
+  ScratchDir dir;
+  const std::string from = dir.Write("t.dbf.undo", "journal");
+  for (const std::string& taken : {dir.Write("taken", "precious"), dir.Folder("folder")}) {
+    EXPECT_TRUE(Native().NameIsTaken(taken));
+    EXPECT_FALSE(Native().RenameFile(from, taken));
+  }
+  EXPECT_FALSE(Native().NameIsTaken(dir.File("missing/t.dbf")));
+  EXPECT_TRUE(Native().RenameFile(from, dir.File("moved")));
+  EXPECT_EQ(dir.Read("moved") + dir.Read("taken"), "journalprecious");
+  EXPECT_FALSE(Native().NameIsTaken(from));
+  EXPECT_FALSE(Native().RenameFile(from, dir.File("again")));
+}
+
+TEST(PlatformTest, RandomNumbersDifferFromCallToCall) {
+  std::set<uint64_t> seen;
+  for (int i = 0; i < 1000; ++i) seen.insert(Native().RandomNumber());
+  EXPECT_EQ(seen.size(), 1000u);
 }
 
 TEST(PlatformTest, FilesReadWriteAndResizeAtSixtyFourBitPositions) {

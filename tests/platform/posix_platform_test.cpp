@@ -1,5 +1,6 @@
-// What only the POSIX layer does: sharing held by other processes, the
-// private temporary folder under TMPDIR, messages on standard error.
+// What only the POSIX layer does: sharing held by other processes, links,
+// pipes and devices in a hostile folder, the private temporary folder under
+// TMPDIR, messages on standard error.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,6 +37,61 @@ TEST(PosixPlatformTest, AnotherProcessHoldingTheFileKeepsItFromOpening) {
   ::kill(child, SIGKILL);
   ::waitpid(child, nullptr, 0);
   EXPECT_NE(Native().Open(path, OpenMode::kReadWriteShareRead), nullptr);
+}
+
+// What someone else may have put at a name the library uses, beside a file
+// of the user's that a link may lead to. Only a link to a regular file is
+// followed, and only where the user's own file is expected. A rename or a
+// delete moves or removes the link or pipe itself, and once it is gone the
+// library's own file there is its owner's alone.
+TEST(PosixPlatformTest, LinksPipesAndDevicesAtANameAreNeverWrittenNorWaitedOn) {
+  struct Trap {
+    const char* what;
+    std::string leadsTo;  // for a link; empty for a pipe
+    bool isUsersFile;
+  };
+  const Trap traps[] = {
+      {"a link to a file of the user's", "victim", true},
+      {"a link to nothing", "nowhere", false},
+      {"a link to a device", "/dev/zero", false},
+      {"a pipe", "", false},
+  };
+  const OpenMode modes[] = {OpenMode::kReadWriteShareRead, OpenMode::kReadOnlyShareRead,
+                            OpenMode::kCreateExclusive, OpenMode::kCreateNew,
+                            OpenMode::kReadWriteOwn};
+  ::alarm(60);  // a pipe waited on would otherwise hold the test for ever
+  for (const Trap& trap : traps) {
+    SCOPED_TRACE(trap.what);
+    ScratchDir dir;
+    dir.Write("victim", "precious");
+    const std::string at = dir.File("t.dbf.undo"), moved = dir.File("moved");
+    const std::string target =
+        trap.leadsTo.empty() || trap.leadsTo[0] == '/' ? trap.leadsTo : dir.File(trap.leadsTo);
+    ASSERT_EQ(target.empty() ? ::mkfifo(at.c_str(), 0600) : ::symlink(target.c_str(), at.c_str()),
+              0);
+    const auto kind = std::filesystem::symlink_status(at).type();
+    const std::string source = dir.Write("source", "copied");
+    for (const OpenMode mode : modes) {
+      const bool followed = trap.isUsersFile && (mode == OpenMode::kReadWriteShareRead ||
+                                                 mode == OpenMode::kReadOnlyShareRead);
+      EXPECT_EQ(Native().Open(at, mode) != nullptr, followed) << static_cast<int>(mode);
+    }
+    EXPECT_FALSE(Native().CopyFile(source, at));
+    EXPECT_EQ(Native().CopyFile(at, dir.File("copy")), trap.isUsersFile);
+    EXPECT_EQ(Native().IsExistingFile(at), trap.isUsersFile);
+    EXPECT_TRUE(Native().NameIsTaken(at));
+    EXPECT_FALSE(Native().RenameFile(source, at));
+    EXPECT_TRUE(Native().RenameFile(at, moved));
+    EXPECT_EQ(std::filesystem::symlink_status(moved).type(), kind);
+    EXPECT_TRUE(Native().DeleteFile(moved));
+    EXPECT_EQ(dir.Read("victim"), "precious");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("nowhere")));
+    struct stat st {};
+    EXPECT_NE(Native().Open(at, OpenMode::kCreateNew), nullptr);
+    ASSERT_EQ(::stat(at.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+  }
+  ::alarm(0);
 }
 
 class PosixTempFolderTest : public ::testing::Test {

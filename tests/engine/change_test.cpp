@@ -153,6 +153,7 @@ TEST_F(ChangeTest, Rule6_ACraftedJournalNeverGrowsTheTable) {
   const std::string seed = current.substr(8, 8) + std::string(8, '\0');
   current.replace(72, 4, sum(seed, current.substr(0, 72)));
   for (const std::string& journal : {earlier, current}) {
+    Close();
     std::filesystem::remove(Aside());
     const std::string table = Names(10).Build();
     WriteWholeFile(path_, table);

@@ -10,11 +10,12 @@ bool IsMemoField(engine::DbfTable& table, int32_t field) {
   return engine::FieldTypeCode(table, field) == engine::kMemoField;
 }
 
-std::string ExportedValue(engine::DbfTable& table, int32_t field) {
+std::string ExportedValue(engine::DbfTable& table, int32_t field, bool* whole) {
   std::string raw;
   if (IsMemoField(table, field)) {
     // Left empty when the table has no memo file to read from.
-    engine::MemoText(table, field, raw);
+    const bool read = engine::MemoText(table, field, raw);
+    if (whole != nullptr) *whole = read;
     return support::Trim(raw);
   }
   // Trimmed straight from the record buffer: a search or a range reads a

@@ -16,8 +16,9 @@ namespace quillon::api {
 // number that names no field records the engine's error and gives false.
 bool IsMemoField(engine::DbfTable& table, int32_t field);
 
-// A field number that names no field gives the empty text.
-std::string ExportedValue(engine::DbfTable& table, int32_t field);
+// A field number that names no field gives the empty text. `whole`, when
+// given, is set to false when a memo text could not be read whole.
+std::string ExportedValue(engine::DbfTable& table, int32_t field, bool* whole = nullptr);
 
 // A value stored into a field other than a memo field is cut to its first
 // 255 bytes before it is fitted to the field.

@@ -61,85 +61,26 @@ PackFiles WorkOutFiles(const DbfTable& t) {
   return f;
 }
 
-// Errors after which a value may be missing from the copy.
-bool MeansLoss(uint8_t code) {
-  switch (static_cast<EngineError>(code)) {
-    case EngineError::kReadMemo:
-    case EngineError::kWriteMemo:
-    case EngineError::kWriteOutOfRange:
-    case EngineError::kReadRecord:
-    case EngineError::kWriteRecord:
-    case EngineError::kAppendBlank:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Watches the errors both tables record while records are copied. The
-// resident table keeps its error record as the host would see it: the last
-// error recorded, or the one pending before when none was.
-class LossWatch {
- public:
-  explicit LossWatch(DbfTable& resident)
-      : resident_(resident),
-        pending_(resident.lastErrorCode),
-        pendingText_(resident.lastErrorText) {
-    Clear(resident);
-  }
-  ~LossWatch() {
-    if (resident_.lastErrorCode == 0 && !sawResidentError_) {
-      resident_.lastErrorCode = pending_;
-      resident_.lastErrorText = std::move(pendingText_);  // a move cannot fail
-    }
-  }
-  LossWatch(const LossWatch&) = delete;
-  LossWatch& operator=(const LossWatch&) = delete;
-
-  void Check(DbfTable& t) {
-    if (t.lastErrorCode == 0) return;
-    if (MeansLoss(t.lastErrorCode)) lost_ = true;
-    if (&t == &resident_) {
-      sawResidentError_ = true;
-      return;  // left in place: it is the host's last error
-    }
-    Clear(t);
-  }
-  void Lose() { lost_ = true; }
-  bool lost() const { return lost_; }
-
- private:
-  static void Clear(DbfTable& t) {
-    t.lastErrorCode = 0;
-    t.lastErrorText.clear();
-  }
-
-  DbfTable& resident_;
-  uint8_t pending_;
-  std::string pendingText_;
-  bool sawResidentError_ = false;
-  bool lost_ = false;
-};
-
-// Copies one record's values into the copy's new record. A memo field whose
-// text cannot be read (no memo file is open), or a field of another type
-// that points into the memo file, would lose its text in the copy.
-void CopyValues(DbfTable& resident, DbfTable& copy, std::vector<std::string>& values,
-                LossWatch& watch) {
+// Copies one record's values into the copy's new record. False when a value
+// may not arrive: a memo text that could not be read or stored, a memo field
+// whose text cannot be read (no memo file is open), or a field of another
+// type that points into the memo file.
+bool CopyValues(DbfTable& resident, DbfTable& copy, std::vector<std::string>& values) {
   const bool memoReadable = resident.memoFile != nullptr;
+  bool whole = true;
   for (int32_t f = 1; f <= resident.fieldCount; ++f) {
     const bool memo = quillon::api::IsMemoField(resident, f);
     std::string& value = values[static_cast<size_t>(f)];
-    value = quillon::api::ExportedValue(resident, f);
-    watch.Check(resident);
-    if (engine::HasMemoPointer(resident, f) && (!memo || !memoReadable)) watch.Lose();
+    bool read = true;
+    value = quillon::api::ExportedValue(resident, f, &read);
+    if (!read || (engine::HasMemoPointer(resident, f) && (!memo || !memoReadable))) whole = false;
     if (memo && memoReadable) {
-      engine::SetMemoText(copy, f, value);
+      if (!engine::SetMemoText(copy, f, value)) whole = false;
     } else if (!memo) {
       engine::PutFieldByNumber(copy, f, quillon::api::FieldValueCut(value));
     }
-    watch.Check(copy);
   }
+  return whole;
 }
 
 // Whether every field of the copy is found by the names that found it in the
@@ -162,24 +103,23 @@ bool SameFieldNames(DbfTable& resident, DbfTable& copy) {
 // text that could not be read or written, a memo the copy cannot hold.
 bool CopyRecords(DbfTable& resident, DbfTable& copy) {
   if (!resident.isOpen || !copy.isOpen || !SameFieldNames(resident, copy)) return false;
-  LossWatch watch(resident);
   std::vector<std::string> values(static_cast<size_t>(resident.fieldCount) + 1);
   const uint32_t count = resident.header.recordCount;
-  for (uint32_t i = 1; i <= count; ++i) {
+  bool faithful = true;
+  for (uint32_t i = 1; i <= count && faithful; ++i) {
     engine::GoToRecord(resident, i);
-    watch.Check(resident);
-    engine::AppendBlank(copy);
-    watch.Check(copy);
-    CopyValues(resident, copy, values, watch);
+    faithful = !resident.bufferIsStandIn && engine::AppendBlank(copy) &&
+               CopyValues(resident, copy, values);
     // Reading the record back from the file writes it first.
     engine::GoToRecord(copy, i);
-    watch.Check(copy);
-    for (int32_t f = 1; f <= resident.fieldCount; ++f) {
-      if (quillon::api::ExportedValue(copy, f) != values[static_cast<size_t>(f)]) watch.Lose();
-      watch.Check(copy);
+    faithful = faithful && !copy.bufferIsStandIn;
+    for (int32_t f = 1; f <= resident.fieldCount && faithful; ++f) {
+      bool read = true;
+      faithful = quillon::api::ExportedValue(copy, f, &read) == values[static_cast<size_t>(f)] &&
+                 read;
     }
   }
-  return !watch.lost() && copy.header.recordCount == count;
+  return faithful && copy.header.recordCount == count;
 }
 
 // Steps 2 to 6: the rebuilt copy in the temporary folder. False when it is
@@ -199,8 +139,7 @@ bool Rebuild(DbfTable& resident, const PackFiles& files) {
   engine::SetActive(*copy, true);
   engine::GatherWrites(*copy, &writeOutFailed);
   const bool complete = created && CopyRecords(resident, *copy);
-  engine::SetActive(*copy, false);
-  return complete && !writeOutFailed;
+  return engine::SetActive(*copy, false) && complete && !writeOutFailed;
 }
 
 struct Replacement {

@@ -273,9 +273,9 @@ std::optional<uint64_t> StoreSized(DbfTable& t, int32_t field, std::string_view 
 
 }  // namespace
 
-void MemoText(DbfTable& t, int32_t field, std::string& text) {
+bool MemoText(DbfTable& t, int32_t field, std::string& text) {
   const Layout layout = LayoutOf(t);
-  if (t.memoFile == nullptr || layout == Layout::kNone) return;
+  if (t.memoFile == nullptr || layout == Layout::kNone) return true;
   text.clear();
   bool read = false;
   try {
@@ -284,9 +284,10 @@ void MemoText(DbfTable& t, int32_t field, std::string& text) {
     text.clear();
   }
   if (!read) RecordError(t, EngineError::kReadMemo, field);
+  return read;
 }
 
-void SetMemoText(DbfTable& t, int32_t field, std::string_view text) {
+bool SetMemoText(DbfTable& t, int32_t field, std::string_view text) {
   const Layout layout = LayoutOf(t);
   std::optional<uint64_t> block;
   // A record that cannot be written (the buffer stands in for it) gets no
@@ -303,12 +304,12 @@ void SetMemoText(DbfTable& t, int32_t field, std::string_view text) {
   }
   if (!block) {
     RecordError(t, EngineError::kWriteMemo, field);
-    return;
+    return false;
   }
   PutPointer(t, field, *block);
   // The sized layout writes the record at once; the fixed one leaves it to
   // the next post.
-  if (layout == Layout::kSized) PostRecord(t);
+  return layout != Layout::kSized || WriteRecord(t);
 }
 
 bool HasMemoPointer(DbfTable& t, int32_t field) {

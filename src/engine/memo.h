@@ -19,14 +19,15 @@ namespace quillon::engine {
 inline constexpr uint64_t kMemoHeaderBytes = 8;
 
 // The memo text of a field of the current record. Without a memo file, or
-// for a version with no memo layout, `text` is left untouched.
-void MemoText(DbfTable& table, int32_t field, std::string& text);
+// for a version with no memo layout, `text` is left untouched. False when
+// the text could not be read whole (error 14 is recorded).
+bool MemoText(DbfTable& table, int32_t field, std::string& text);
 // Stores the text as the field's memo and puts its block number into the
 // field. Without a memo file, for a version with no memo layout, or on a
 // table that is not written, nothing is stored and error 15 is recorded.
 // One write grows the memo file by its text and the padding to block
-// boundaries before and after it, never more.
-void SetMemoText(DbfTable& table, int32_t field, std::string_view text);
+// boundaries before and after it, never more. False when nothing was stored.
+bool SetMemoText(DbfTable& table, int32_t field, std::string_view text);
 
 // Whether the field of the current record points into the memo file (a memo
 // field, or a field kept as a binary block number, holding a block number

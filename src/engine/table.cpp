@@ -90,26 +90,26 @@ std::unique_ptr<DbfTable> NewDbfTable(std::string fileName, std::string memoFile
   return table;
 }
 
-void SetActive(DbfTable& t, bool active) {
+bool SetActive(DbfTable& t, bool active) {
   auto& os = platform::Current();
   if (!active) {
-    if (!t.isOpen) return;
+    if (!t.isOpen) return true;
     PostRecord(t);
     if (t.headerModified) {
       BeginChange(t);
       StampDate(t);
       WriteHeader(t);
     }
-    EndChange(t);
+    const bool made = EndChange(t);
     t.dbfFile.reset();
     t.memoFile.reset();
     t.isOpen = false;
-    return;
+    return made;
   }
-  if (t.isOpen) return;
+  if (t.isOpen) return true;
   if (!os.IsExistingFile(t.fileName)) {
     RecordError(t, EngineError::kFileNotExist, t.fileName);
-    return;
+    return false;
   }
   t.dbfFile = OpenForUse(t.fileName, &t.readOnly);
   t.knownLiveRecords = 0;
@@ -143,6 +143,7 @@ void SetActive(DbfTable& t, bool active) {
     t.fieldCount = 0;
     t.currentRecord = 0;
   }
+  return t.isOpen;
 }
 
 void RecordError(DbfTable& t, EngineError code, std::string_view detail) {

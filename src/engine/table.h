@@ -69,8 +69,9 @@ std::unique_ptr<DbfTable> NewDbfTable(std::string fileName, std::string memoFile
 // true opens the table named by fileName (with its memo file when
 // memoFileName names an existing file); false writes back what is pending
 // and closes it. A table that cannot be written is opened for reading, and
-// a change that an earlier run left unfinished is undone first.
-void SetActive(DbfTable& table, bool active);
+// a change that an earlier run left unfinished is undone first. False when
+// the table did not open, or when what the close had to write was not made.
+bool SetActive(DbfTable& table, bool active);
 
 void RecordError(DbfTable& table, EngineError code, std::string_view detail);
 void RecordError(DbfTable& table, EngineError code, int64_t detail);

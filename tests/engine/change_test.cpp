@@ -42,6 +42,31 @@ TableBytes Names(int count) {
   return t;
 }
 
+void Store(std::string& bytes, size_t at, uint64_t v) {
+  for (int i = 0; i < 8; ++i) bytes[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+std::string Sum(const std::string& seed, const std::string& bytes) {
+  RangeJournalSum s;
+  s.Add(reinterpret_cast<const uint8_t*>(seed.data()), seed.size());
+  s.Add(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  std::string out(4, '\0');
+  StoreU32(reinterpret_cast<uint8_t*>(out.data()), s.value());
+  return out;
+}
+
+// The range journal earlier builds wrote: the file's old length and one
+// saved range.
+std::string EarlierJournal(uint64_t length, uint64_t from, const std::string& saved) {
+  std::string journal = std::string("QUNDO\0\0\x04", 8) + std::string(32, '\0');
+  Store(journal, 8, length);
+  Store(journal, 16, 1);
+  Store(journal, 24, from);
+  Store(journal, 32, saved.size());
+  journal += saved;
+  return journal + Sum("", journal);
+}
+
 class ChangeTest : public testing::EngineTest {
  protected:
   // Appends a record named `name` and drops the table as a killed process
@@ -126,32 +151,15 @@ TEST_F(ChangeTest, AnAppendJournalsOnlyWhatItOverwrites) {
 // its length and bytes.
 TEST_F(ChangeTest, Rule6_ACraftedJournalNeverGrowsTheTable) {
   constexpr uint64_t kTenGiB = uint64_t{10} << 30;
-  const auto store = [](std::string& bytes, size_t at, uint64_t v) {
-    for (int i = 0; i < 8; ++i) bytes[at + i] = static_cast<char>(v >> (8 * i));
-  };
-  const auto sum = [](const std::string& seed, const std::string& bytes) {
-    RangeJournalSum s;
-    s.Add(reinterpret_cast<const uint8_t*>(seed.data()), seed.size());
-    s.Add(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    std::string out(4, '\0');
-    StoreU32(reinterpret_cast<uint8_t*>(out.data()), s.value());
-    return out;
-  };
   // An earlier build's journal: old length 10 GiB, a range at 5 GiB.
-  std::string earlier = std::string("QUNDO\0\0\x04", 8) + std::string(32, '\0');
-  store(earlier, 8, kTenGiB);
-  store(earlier, 16, 1);
-  store(earlier, 24, kTenGiB / 2);
-  store(earlier, 32, 4);
-  earlier += "evil";
-  earlier += sum("", earlier);
+  const std::string earlier = EarlierJournal(kTenGiB, kTenGiB / 2, "evil");
   // This build's journal of an interrupted append, its head made to say the
   // table was 10 GiB long, with the head's sum made right again.
   AppendAndDie(Open(Names(10)), "added");
   std::string current = ReadWholeFile(Journal());
-  store(current, 16, kTenGiB);
+  Store(current, 16, kTenGiB);
   const std::string seed = current.substr(8, 8) + std::string(8, '\0');
-  current.replace(72, 4, sum(seed, current.substr(0, 72)));
+  current.replace(72, 4, Sum(seed, current.substr(0, 72)));
   for (const std::string& journal : {earlier, current}) {
     Close();
     std::filesystem::remove(Aside());
@@ -162,6 +170,17 @@ TEST_F(ChangeTest, Rule6_ACraftedJournalNeverGrowsTheTable) {
     EXPECT_EQ(FileBytes(), table);
     EXPECT_TRUE(std::filesystem::exists(Aside()));
   }
+}
+
+// An append an earlier build was interrupted in is still taken back.
+TEST_F(ChangeTest, AJournalAnEarlierBuildLeftIsStillPutBack) {
+  const std::string before = Names(10).Build();
+  Open(Names(11));
+  Close();
+  WriteWholeFile(Journal(), EarlierJournal(before.size(), 0, before.substr(0, 32)));
+  EXPECT_TRUE(OpenPath(path_).isOpen);
+  EXPECT_EQ(FileBytes(), before);
+  EXPECT_FALSE(std::filesystem::exists(Journal()));
 }
 
 #ifndef _WIN32

@@ -176,6 +176,43 @@ TEST_F(MemoTest, SizedBlocksRewriteInPlaceWhenTheTextFitsAndMoveOnWhenNot) {
   }
 }
 
+// A length that claims the blocks of the texts after it never lets a new
+// text be written over them: it goes after the last block instead. A text
+// that fits the first block still goes in place, and an empty text is stored
+// like any other, in either layout.
+TEST_F(MemoTest, NoTextIsEverWrittenOverAnotherRecordsText) {
+  std::string damaged = SizedMemoFile(64, {std::string(9, 'a'), "two", "three"});
+  damaged.replace(512 + 4, 4, BigEndian(4000));
+  const struct {
+    uint8_t version;
+    std::string memo;
+    std::string text;
+    std::string pointer;  // where record 1's text lands
+  } cases[] = {
+      {0xF5, damaged, std::string(100, 'n'), "        11"},
+      {0xF5, damaged, "short", "         8"},
+      {0xF5, damaged, "", "         8"},
+      {0x83, FixedMemoFile({"one", "two", "three"}), "", "         4"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.size());
+    const bool sized = c.version == 0xF5;
+    DbfTable& t = OpenMemo(c.version,
+                           sized ? std::vector<std::string>{"         8", "         9", "        10"}
+                                 : std::vector<std::string>{"         1", "         2", "         3"},
+                           c.memo);
+    GoToRecord(t, 1);
+    SetMemoText(t, 2, c.text);
+    EXPECT_EQ(Pointer(t), c.pointer);
+    EXPECT_EQ(Text(t), c.text);
+    EXPECT_EQ(t.lastErrorCode, 0);
+    GoToRecord(t, 2);
+    EXPECT_EQ(Text(t), "two");
+    GoToRecord(t, 3);
+    EXPECT_EQ(Text(t), "three");
+  }
+}
+
 TEST_F(MemoTest, DamagedSizedBlockFilesAreReadOnlyAsFarAsTheyGo) {
   std::string cut = SizedMemoFile(64, {std::string(100, 'x')});
   cut.resize(512 + 8 + 30);  // the text announces 100 bytes, 30 are there

@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,7 @@ enum class Fault {
   kPowerLoss,  // killed; LosePower then decides what the disk kept
 };
 const char* FaultName(Fault fault);
+inline void PrintTo(Fault fault, std::ostream* out) { *out << FaultName(fault); }  // for gtest
 
 // Which of a file's writes and cuts since its last flush are on the disk
 // once the power is back, numbered from 0 in order within each file. The

@@ -295,7 +295,7 @@ bool SetMemoText(DbfTable& t, int32_t field, std::string_view text) {
   // record's memo to rewrite. Without a memo file the text cannot be kept,
   // which is a failure the caller must hear of.
   if (field >= 1 && field <= t.fieldCount && !t.bufferIsStandIn && !t.readOnly &&
-      t.memoFile != nullptr && layout != Layout::kNone) {
+      !t.memoReadOnly && t.memoFile != nullptr && layout != Layout::kNone) {
     try {
       block = layout == Layout::kFixed ? AppendFixed(t, field, text) : StoreSized(t, field, text);
     } catch (...) {

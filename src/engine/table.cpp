@@ -119,12 +119,12 @@ bool SetActive(DbfTable& t, bool active) {
   // A memo file that is the table file itself is never used as one: memo
   // writes would overwrite the table. The memo file of a table that is not
   // written is only read.
+  t.memoReadOnly = t.readOnly;
   if (t.isOpen && !t.memoFileName.empty() && t.memoFileName != t.fileName &&
       os.IsExistingFile(t.memoFileName)) {
-    bool memoReadOnly = false;
     t.memoFile = t.readOnly
                      ? ReadThroughWindow(os.Open(t.memoFileName, OpenMode::kReadOnlyShareRead))
-                     : OpenForUse(t.memoFileName, &memoReadOnly);
+                     : OpenForUse(t.memoFileName, &t.memoReadOnly);
   }
   // A file held by another program, one a journal shows half changed and
   // that cannot be put back, or one whose structure cannot be held safely,
@@ -252,7 +252,8 @@ Change* BeginChange(DbfTable& t) {
   if (!t.isOpen || t.readOnly || t.dbfFile == nullptr) return nullptr;
   if (t.change == nullptr) {
     t.change = std::make_unique<Change>(
-        ChangeFiles{t.dbfFile.get(), t.memoFile.get(), t.fileName}, t.journaled);
+        ChangeFiles{t.dbfFile.get(), t.memoReadOnly ? nullptr : t.memoFile.get(), t.fileName},
+        t.journaled);
     t.headerBeforeChange = t.header;
     t.headerModifiedBeforeChange = t.headerModified;
     t.knownLiveBeforeChange = t.knownLiveRecords;

@@ -46,6 +46,9 @@ struct DbfTable {
   // reading, its field widths do not add up to its record length, or a
   // change could not be finished cleanly (the next open puts it right).
   bool readOnly = false;
+  // The memo file could be opened for reading only: memo texts are refused
+  // before anything is written, and the rest of a change goes on.
+  bool memoReadOnly = false;
   // The change the writes of the current export call belong to, begun by
   // the first of them (BeginChange) and ended by EndChange.
   std::unique_ptr<Change> change;

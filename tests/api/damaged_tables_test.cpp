@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "helpers/host_session.h"
+#include "helpers/memo_bytes.h"
 #include "helpers/other_reader.h"
 #include "helpers/table_bytes.h"
 #include "quillon.h"
@@ -113,6 +114,25 @@ TEST_F(DamagedTablesTest, ATableAnotherProgramIsReadingOpensForReadingOnly) {
   TryEveryWrite();
   EXPECT_EQ(ReadWholeFile(path), Seven().Build());
   EXPECT_EQ(Resident().lastErrorText, "Append blank record error. Rec # 8");
+}
+
+// Only the memo file is held: its texts are refused before anything is
+// written, and the rest of the edit is made.
+TEST_F(DamagedTablesTest, AMemoFileAnotherProgramIsReadingRefusesOnlyTheTexts) {
+  TableBytes t;
+  t.version = 0x83;
+  t.fields = {{"NAME", 'C', 8}, {"NOTE", 'M', 10}};
+  t.records = {"r1      " + MemoPointer(1)};
+  const std::string memo = FixedMemoFile({"one"});
+  const std::string path = dir_.Write("t.dbf", t.Build());
+  dir_.Write("t.dbt", memo);
+  OtherReader reader(dir_.File("t.dbt"));
+  ASSERT_TRUE(reader.holds());
+  Load(path);
+  CallWithData(gotorec, 1);
+  CallWithText(editrec, "NAME=changed|NOTE=new text");
+  EXPECT_EQ(CallWithText(getdataotdo, "NAME|1|1#NOTE|1|1"), "changed|#one|#");
+  EXPECT_EQ(ReadWholeFile(dir_.File("t.dbt")), memo);
 }
 
 }  // namespace

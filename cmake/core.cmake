@@ -23,6 +23,8 @@ add_library(quillon_core STATIC
   ${QUILLON_SRC}/engine/journal_format.cpp
   ${QUILLON_SRC}/engine/earlier_journal.cpp
   ${QUILLON_SRC}/engine/change.cpp
+  ${QUILLON_SRC}/engine/change_journal.cpp
+  ${QUILLON_SRC}/engine/change_recovery.cpp
   ${QUILLON_SRC}/engine/file_io.cpp
   ${QUILLON_SRC}/engine/shift_journal.cpp
   ${QUILLON_SRC}/engine/cursor.cpp

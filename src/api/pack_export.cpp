@@ -22,7 +22,6 @@
 #include "engine/memo.h"
 #include "engine/records.h"
 #include "engine/table.h"
-#include "engine/write_behind.h"
 #include "host/library.h"
 #include "host/messages.h"
 #include "platform/platform.h"
@@ -135,9 +134,8 @@ bool Rebuild(DbfTable& resident, const PackFiles& files) {
   // gathered and written out in large pieces.
   bool writeOutFailed = false;
   auto copy = engine::NewDbfTable(files.tempTable, files.HasMemo() ? files.tempMemo : "");
-  copy->journaled = false;
+  copy->scratchWriteOutFailed = &writeOutFailed;
   engine::SetActive(*copy, true);
-  engine::GatherWrites(*copy, &writeOutFailed);
   const bool complete = created && CopyRecords(resident, *copy);
   return engine::SetActive(*copy, false) && complete && !writeOutFailed;
 }

@@ -155,8 +155,4 @@ class Change {
   std::array<bool, 2> wrote_{};
 };
 
-// At open, before anything is read: undoes the change a journal beside the
-// table belongs to, in this format or in those earlier builds wrote.
-Recovery RecoverChange(const ChangeFiles& files, const std::string& memoPath);
-
 }  // namespace quillon::engine

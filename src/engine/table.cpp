@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "engine/change_recovery.h"
 #include "engine/read_window.h"
+#include "engine/write_behind.h"
 #include "support/text.h"
 
 namespace quillon::engine {
@@ -11,14 +13,20 @@ namespace {
 
 using platform::OpenMode;
 
-// Opens a file for reading and writing or, when that is refused (a
-// read-only file, folder or share, or another program reading it), for
-// reading only. A file another program writes stays closed either way.
-std::unique_ptr<platform::File> OpenForUse(const std::string& path, bool* readOnly) {
+// Opens a file of the table for reading and writing or, when that is
+// refused (a read-only file, folder or share, or another program reading
+// it), for reading only. A file another program writes stays closed either
+// way. A scratch copy's files gather their writes; all others are read
+// through a window.
+std::unique_ptr<platform::File> OpenForUse(const DbfTable& t, const std::string& path,
+                                           bool* readOnly) {
   auto& os = platform::Current();
   auto file = os.Open(path, OpenMode::kReadWriteShareRead);
   *readOnly = file == nullptr;
   if (file == nullptr) file = os.Open(path, OpenMode::kReadOnlyShareRead);
+  if (file != nullptr && t.scratchWriteOutFailed != nullptr) {
+    return std::make_unique<WriteBehindFile>(std::move(file), t.scratchWriteOutFailed);
+  }
   return ReadThroughWindow(std::move(file));
 }
 
@@ -111,7 +119,7 @@ bool SetActive(DbfTable& t, bool active) {
     RecordError(t, EngineError::kFileNotExist, t.fileName);
     return false;
   }
-  t.dbfFile = OpenForUse(t.fileName, &t.readOnly);
+  t.dbfFile = OpenForUse(t, t.fileName, &t.readOnly);
   t.knownLiveRecords = 0;
   t.isOpen = t.dbfFile != nullptr;
   t.headerModified = false;
@@ -124,7 +132,7 @@ bool SetActive(DbfTable& t, bool active) {
       os.IsExistingFile(t.memoFileName)) {
     t.memoFile = t.readOnly
                      ? ReadThroughWindow(os.Open(t.memoFileName, OpenMode::kReadOnlyShareRead))
-                     : OpenForUse(t.memoFileName, &t.memoReadOnly);
+                     : OpenForUse(t, t.memoFileName, &t.memoReadOnly);
   }
   // A file held by another program, one a journal shows half changed and
   // that cannot be put back, or one whose structure cannot be held safely,
@@ -253,7 +261,7 @@ Change* BeginChange(DbfTable& t) {
   if (t.change == nullptr) {
     t.change = std::make_unique<Change>(
         ChangeFiles{t.dbfFile.get(), t.memoReadOnly ? nullptr : t.memoFile.get(), t.fileName},
-        t.journaled);
+        t.scratchWriteOutFailed == nullptr);
     t.headerBeforeChange = t.header;
     t.headerModifiedBeforeChange = t.headerModified;
     t.knownLiveBeforeChange = t.knownLiveRecords;

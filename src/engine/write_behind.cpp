@@ -4,7 +4,6 @@
 #include <cstring>
 #include <iterator>
 
-#include "engine/table.h"
 
 namespace quillon::engine {
 
@@ -189,15 +188,6 @@ bool WriteBehindFile::WriteOut() {
   }
   if (!written) *failed_ = true;
   return written;
-}
-
-void GatherWrites(DbfTable& table, bool* failed) {
-  if (table.dbfFile != nullptr) {
-    table.dbfFile = std::make_unique<WriteBehindFile>(std::move(table.dbfFile), failed);
-  }
-  if (table.memoFile != nullptr) {
-    table.memoFile = std::make_unique<WriteBehindFile>(std::move(table.memoFile), failed);
-  }
 }
 
 }  // namespace quillon::engine

@@ -54,7 +54,4 @@ class WriteBehindFile final : public platform::File {
   size_t gatheredBytes_ = 0;
 };
 
-// Gathers the writes to a table's files from now on, as above.
-void GatherWrites(struct DbfTable& table, bool* failed);
-
 }  // namespace quillon::engine

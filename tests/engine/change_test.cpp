@@ -15,6 +15,7 @@
 #include "engine/fields.h"
 #include "engine/journal_format.h"
 #include "engine/records.h"
+#include "helpers/current_folder.h"
 #include "helpers/host_session.h"
 #include "host/library.h"
 #include "helpers/memo_bytes.h"
@@ -311,6 +312,30 @@ TEST_F(ChangeOrderTest, Rules1And2_EveryWriteExportFlushesInOrder) {
     Check(c.act);
   }
 }
+
+#ifndef _WIN32
+// Links a hostile folder puts at the names of the backups and of the table
+// make creates are never written through: the user's file they lead to
+// stays as it was, and so does the table.
+TEST_F(ChangeOrderTest, PosixLinksAtBackupAndNewTableNamesAreNeverWrittenThrough) {
+  const std::string victim = dir_.Write("victim.txt", "the user's own file");
+  for (const char* name : {"t.baz", "t.mem"}) {
+    SCOPED_TRACE(name);
+    LoadPair(0x83);
+    const std::string table = ReadWholeFile(table_);
+    std::filesystem::remove(dir_.File("t.baz"));
+    std::filesystem::remove(dir_.File("t.mem"));
+    ASSERT_EQ(symlink(victim.c_str(), dir_.File(name).c_str()), 0);
+    memopak();
+    EXPECT_EQ(ReadWholeFile(victim), "the user's own file");
+    EXPECT_EQ(ReadWholeFile(table_), table);
+  }
+  testing::CurrentFolderScope inScratch(dir_.File(""));
+  ASSERT_EQ(symlink(victim.c_str(), "newbase.dbf"), 0);
+  EXPECT_NE(CallWithText(make, "NAME=C10"), "OK!");
+  EXPECT_EQ(ReadWholeFile(victim), "the user's own file");
+}
+#endif
 
 }  // namespace
 }  // namespace quillon::engine

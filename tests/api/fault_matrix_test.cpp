@@ -360,7 +360,7 @@ std::vector<Arrival> ArrivalsAt(int k, int calls) {
 
 class FaultMatrix : public ::testing::TestWithParam<std::tuple<Operation, Fault>> {};
 
-TEST_P(FaultMatrix, EachRecordSurvivesOnceAsBeforeOrAsAfter) {
+TEST_P(FaultMatrix, Rules3And4_EachRecordSurvivesOnceAsBeforeOrAsAfter) {
   const auto& [op, fault] = GetParam();
   const Baseline b = Measure(op);
   ASSERT_FALSE(HasFailure());
@@ -426,7 +426,7 @@ class FaultMatrixRepair : public ::testing::TestWithParam<Operation> {};
 // such call, the power goes again at every call of that open in turn from
 // its first change on, and the open after it must still leave the table as
 // before or as after.
-TEST_P(FaultMatrixRepair, PowerLostWhileTheOpenRepairsIsRepairedByTheNextOpen) {
+TEST_P(FaultMatrixRepair, Rule3_PowerLostWhileTheOpenRepairsIsRepairedByTheNextOpen) {
   const Operation& op = GetParam();
   const Baseline b = Measure(op);
   ASSERT_FALSE(HasFailure());

@@ -127,7 +127,7 @@ class ShiftJournalTest : public ::testing::Test {
 };
 
 // Segments of one record (5 bytes) and of two; "whole": the table is one.
-TEST_F(ShiftJournalTest, APackThatLosesPowerLeavesTheTableAsBeforeOrAsAfter) {
+TEST_F(ShiftJournalTest, Rule4_APackThatLosesPowerLeavesTheTableAsBeforeOrAsAfter) {
   const size_t whole = ShiftSegmentBytes();
   LosePowerAtEveryCall(" *  * ", 5, false);
   LosePowerAtEveryCall(" ** **", 10, false);
@@ -135,7 +135,7 @@ TEST_F(ShiftJournalTest, APackThatLosesPowerLeavesTheTableAsBeforeOrAsAfter) {
   LosePowerAtEveryCall(" *  * ", whole, false);
 }
 
-TEST_F(ShiftJournalTest, AnUndoThatLosesPowerIsFinishedByALaterOpen) {
+TEST_F(ShiftJournalTest, Rule3_AnUndoThatLosesPowerIsFinishedByALaterOpen) {
   LosePowerAtEveryCall(" ** **", 5, true);
 }
 
@@ -143,7 +143,7 @@ TEST_F(ShiftJournalTest, AnUndoThatLosesPowerIsFinishedByALaterOpen) {
 // never leads the open astray: it reads and writes only inside the two
 // files and never makes the table longer. A journal whose head is damaged
 // counts as never written, so the table stays as the pack left it.
-TEST_F(ShiftJournalTest, ADamagedJournalIsNeverFollowedOutsideTheFiles) {
+TEST_F(ShiftJournalTest, Rule6_ADamagedJournalIsNeverFollowedOutsideTheFiles) {
   const std::string before = SixRecords(" ** **").Build();
   ShiftSegmentBytes() = 5;
   arrive_ = testing::Arrival::kAll;

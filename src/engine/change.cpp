@@ -217,10 +217,10 @@ ChangeStatus Change::RemoveFlagged(const FlaggedRecords& records,
   ChangeStatus s = Start();
   if (s != ChangeStatus::kOk) return s;
   if (!journaled_ || packBegun_ || replaced_[0] || replaced_[1]) return ChangeStatus::kRefused;
-  // The pack rebuilds the old table from what it finds on the disk, so what
-  // this change wrote before it (an appended record, a deletion flag) must
-  // be there first.
-  if (wrote_[0] && !files_.table->Flush()) {
+  // The pack takes a table shorter than it began with for one it has cut:
+  // a record this change appended before it must be on the disk first.
+  uint64_t size = 0;
+  if (!files_.table->Size(&size) || (size > startLength_[0] && !files_.table->Flush())) {
     failed_ = true;
     return ChangeStatus::kFileFailed;
   }

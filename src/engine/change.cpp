@@ -257,7 +257,7 @@ ChangeStatus Change::Replace(FileRole role, const std::string& source,
   if (s != ChangeStatus::kOk) return s;
   replaced_[static_cast<size_t>(role)] = true;
   wrote_[static_cast<size_t>(role)] = true;
-  auto from = platform::Current().Open(source, OpenMode::kReadOnlyShareRead);
+  auto from = platform::Current().Open(source, OpenMode::kReadWriteOwn);
   uint64_t length = 0;
   RangeJournalSum ignored;
   if (from == nullptr || !from->Size(&length) || !from->Seek(0) || !file->Seek(0) ||

@@ -7,6 +7,10 @@
 #include "helpers/table_bytes.h"
 #include "quillon.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace quillon::testing {
 namespace {
 
@@ -70,15 +74,23 @@ TEST_F(ImportExportTest, WindowsTextAndLongPiecesArriveWhole) {
   EXPECT_EQ(Imported(), std::vector<std::string>{"\xCC\xEE\xF1\xEA\xE2\xE0/line 1\r\nline 2/" + long_memo});
 }
 
-TEST_F(ImportExportTest, AMissingFileOrAFolderIsReported) {
+// A FIFO or a device is no file to import: it is reported as missing at
+// once, never waited on or read without end.
+TEST_F(ImportExportTest, AMissingFileAFolderOrASpecialFileIsReported) {
   LoadTable();
   platform_.messages.clear();
-  const std::string missing = dir_.File("none.txt");
-  EXPECT_EQ(CallWithText(importasmaster, missing), missing);
-  EXPECT_EQ(CallWithText(importasmaster, dir_.path()), dir_.path());
-  ASSERT_EQ(platform_.messages.size(), 2u);
-  EXPECT_EQ(platform_.messages[0], ImportFileMissing(missing));
-  EXPECT_NE(platform_.messages[1].find(dir_.path()), std::string::npos);
+  std::vector<std::string> names = {dir_.File("none.txt"), dir_.path()};
+#ifndef _WIN32
+  names.push_back("/dev/zero");
+  names.push_back(dir_.File("fifo"));
+  ASSERT_EQ(mkfifo(names.back().c_str(), 0600), 0);
+#endif
+  for (const std::string& name : names) EXPECT_EQ(CallWithText(importasmaster, name), name);
+  ASSERT_EQ(platform_.messages.size(), names.size());
+  EXPECT_EQ(platform_.messages[0], ImportFileMissing(names[0]));
+  for (size_t i = 1; i < names.size(); ++i) {
+    EXPECT_NE(platform_.messages[i].find(names[i]), std::string::npos);
+  }
   EXPECT_EQ(Resident().header.recordCount, 1u);
 }
 

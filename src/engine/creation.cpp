@@ -97,7 +97,8 @@ bool CreateMemoFile(const std::string& tableName) {
 
 }  // namespace
 
-bool CreateTable(DbfTable& table, const std::string& fileName, const FieldDefs& defs) {
+bool CreateTable(DbfTable& table, const std::string& fileName, const FieldDefs& defs,
+                 uint8_t codePage) {
   const size_t count = std::min<size_t>(defs.size(), kMaxFields);
   std::vector<ParsedField> fields;
   uint8_t version = kPlainVersion;
@@ -119,6 +120,7 @@ bool CreateTable(DbfTable& table, const std::string& fileName, const FieldDefs& 
   if (file == nullptr) return false;
   DbfHeader header;
   header.lastUpdate = TodayStamp();
+  CodePageOf(header) = codePage;
   bool ok = WriteAt(file.get(), 0, EncodeHeader(header).data(), kHeaderSize);
 
   uint32_t offset = 0;
@@ -151,7 +153,8 @@ bool GetFieldDefs(DbfTable& table, FieldDefs& defs) {
 
 bool CreateTableLike(DbfTable& table, const std::string& fileName) {
   FieldDefs defs;
-  return GetFieldDefs(table, defs) && CreateTable(table, fileName, defs);
+  return GetFieldDefs(table, defs) &&
+         CreateTable(table, fileName, defs, CodePageOf(table.header));
 }
 
 }  // namespace quillon::engine

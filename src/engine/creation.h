@@ -20,13 +20,17 @@ using FieldDefs = std::vector<std::string>;
 // with a blank inside: error 6 with the field's number is recorded); nothing
 // is created then. Also false when the memo file's name cannot be derived
 // from the table's (the table is created, no memo file).
-bool CreateTable(DbfTable& table, const std::string& fileName, const FieldDefs& defs);
+// `codePage` goes into the header's code-page byte.
+bool CreateTable(DbfTable& table, const std::string& fileName, const FieldDefs& defs,
+                 uint8_t codePage = 0);
 
 // One definition per field of the open table; false (list untouched) when
 // the table is closed.
 bool GetFieldDefs(DbfTable& table, FieldDefs& defs);
 
-// An empty table with the open table's fields.
+// An empty table with the open table's fields and code-page byte; nothing
+// else of its header is carried over (a flag claiming an index file, for
+// one, would not hold for the new table).
 bool CreateTableLike(DbfTable& table, const std::string& fileName);
 
 }  // namespace quillon::engine

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace quillon::engine {
@@ -36,6 +37,11 @@ struct DbfFieldDesc {
   uint8_t decimals = 0;
   std::array<uint8_t, 14> reserved{};
 };
+
+// Header byte 29 names the code page of the table's texts (0xC9 for
+// Windows-1251, as some writers mark it); other programs read texts by it.
+inline constexpr size_t kCodePageByte = 29;
+inline uint8_t& CodePageOf(DbfHeader& header) { return header.reserved[kCodePageByte - 12]; }
 
 using HeaderBytes = std::array<uint8_t, kHeaderSize>;
 using DescriptorBytes = std::array<uint8_t, kDescriptorSize>;

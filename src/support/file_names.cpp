@@ -9,6 +9,13 @@ namespace {
 
 size_t FindInFileName(std::string_view path, std::string_view from) {
   const size_t start = FileNameStart(path);
+  // The extension is the one meant when there is one: "dbfdata.dbf" has
+  // "dbfdata.dbt" beside it, never "dbtdata.dbf".
+  const size_t extension = path.size() - from.size();
+  if (path.size() > start + from.size() && path[extension - 1] == '.' &&
+      LowerAscii(path.substr(extension)) == LowerAscii(from)) {
+    return extension;
+  }
   const size_t exact = path.find(from, start);
   if (exact != std::string_view::npos) return exact;
   return LowerAscii(path).find(LowerAscii(from), start);

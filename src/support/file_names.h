@@ -13,10 +13,11 @@ namespace quillon::support {
 // Offset of the file-name part: just after the last "/", "\" or ":".
 size_t FileNameStart(std::string_view path);
 
-// Replaces the first exact occurrence of `from` (lower-case letters) inside
-// the file-name part; when there is none, the first occurrence in any
-// letter case, by `to` in that occurrence's case pattern. False (path
-// unchanged) when there is neither.
+// Replaces `from` (lower-case letters) inside the file-name part by `to` in
+// that occurrence's case pattern: the extension when the name ends in "."
+// and `from` in any letter case, otherwise the first exact occurrence, and
+// failing that the first in any letter case. False (path unchanged) when
+// there is none.
 bool ReplaceInFileName(std::string& path, std::string_view from, std::string_view to);
 
 // The memo file of a table: "dbf" replaced by "dbt" as above. Empty when

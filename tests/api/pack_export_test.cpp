@@ -75,6 +75,24 @@ TEST_F(PackExportTest, RebuildsTheTableWithBackupsAndReopensIt) {
   EXPECT_FALSE(IsFile(temp_ + "temp.dbt"));
 }
 
+// Other programs read the texts by the code-page byte, so the rebuilt header
+// keeps it; nothing else of the old header, such as a flag that claims an
+// index file, is carried over.
+TEST_F(PackExportTest, TheRebuiltTableKeepsTheCodePageByteAndNothingElse) {
+  TableBytes t;
+  t.fields = {{"NAME", 'C', 8}};
+  t.records = {"one", "two"};
+  std::string bytes = t.Build();
+  bytes[28] = '\x01';
+  bytes[29] = '\xC9';
+  table_ = dir_.Write("t.dbf", bytes);
+  Load(table_);
+  EXPECT_EQ(Pack(), std::vector<std::string>{kTablePacked});
+  const std::string rebuilt = ReadWholeFile(table_);
+  EXPECT_EQ(rebuilt[29], '\xC9');
+  EXPECT_EQ(rebuilt[28], '\0');
+}
+
 TEST_F(PackExportTest, MemoPointersWithoutAMemoFileAreNeverRebuiltAway) {
   LoadNotes("t", false);
   WriteWholeFile(dir_.File("t.baz"), "an earlier backup");

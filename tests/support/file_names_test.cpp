@@ -20,7 +20,12 @@ TEST(FileNamesTest, ReplacesTheFirstOccurrenceInTheFileNameOnlyKeepingItsCase) {
   EXPECT_EQ(MemoFileName("/srv/T.DBF"), "/srv/T.DBT");
   EXPECT_EQ(Memo("/srv/dbfiles/t.dbf"), "/srv/dbfiles/t.dbt");
   EXPECT_EQ(Memo("C:\\dbfdata\\t.dbf"), "C:\\dbfdata\\t.dbt");
-  EXPECT_EQ(Memo("dbf.dbf"), "dbt.dbf");
+  // The extension is preferred to an earlier "dbf" of the name.
+  EXPECT_EQ(Memo("dbf.dbf"), "dbf.dbt");
+  EXPECT_EQ(Memo("dbfdata.dbf"), "dbfdata.dbt");
+  EXPECT_EQ(Memo("DBFDATA.DBF"), "DBFDATA.DBT");
+  EXPECT_EQ(Memo("dbfdata.Dbf.old"), "dbtdata.Dbf.old");
+  EXPECT_EQ(Memo(".dbf"), ".dbt");
   EXPECT_EQ(Memo("C:dbf"), "C:dbt");
   // No "dbf" in the file name: nothing is derived, even when a folder has one.
   std::string path = "/srv/dbf/table.xyz";

@@ -18,8 +18,9 @@ namespace {
 //            segment bytes, trailing bytes; the header; the bytes after the
 //            last record; the head's sum.
 //   slot 0, slot 1 (each of a fixed size): sequence number, target, length,
-//            removed records so far, their sum, the sum of the records moved
-//            so far (what [from, target) holds once they are); the bytes
+//            removed records so far, their sum, the sum of the last bytes
+//            moved (the last kMovedTail of [from, target), which hold moved
+//            records then); the bytes
 //            [target, target + length) held before the segment was written;
 //            the slot's sum. Segments take turns between the two slots.
 //            Journals of the first version, which earlier builds wrote, have
@@ -37,6 +38,9 @@ constexpr size_t kImageFields = 24;
 constexpr uint64_t kLargestSegment = uint64_t{64} << 20;
 constexpr uint64_t kLargestRecord = uint64_t{1} << 16;
 constexpr uint64_t kLargestOffset = uint64_t{1} << 60;
+// How many of the last moved bytes a slot's sum covers: enough to tell the
+// moved records from the ones a copy of the table put back would hold.
+constexpr size_t kMovedTail = 4096;
 
 struct Head {
   uint64_t oldLength = 0;
@@ -198,7 +202,7 @@ class Mover {
     sum.Add(segment_.get(), ownBytes);
     contentAt += ownBytes;
     const auto fields =
-        EncodeSlot({seq_, write_, bytes, removed_, removedSum_.value(), movedSum_.value()});
+        EncodeSlot({seq_, write_, bytes, removed_, removedSum_.value(), MovedTailSum()});
     sum.Add(fields.data(), fields.size());
     std::array<uint8_t, 4> total{};
     StoreU32(total.data(), sum.value());
@@ -230,11 +234,27 @@ class Mover {
     return true;
   }
 
+  // Keeps the last bytes the segment moves, after those moved before.
+  void KeepTail(size_t kept) {
+    const uint8_t* end = segment_.get() + kept;
+    movedTail_.insert(movedTail_.end(), end - std::min(kept, kMovedTail), end);
+    if (movedTail_.size() > kMovedTail) {
+      movedTail_.erase(movedTail_.begin(),
+                       movedTail_.end() - static_cast<std::ptrdiff_t>(kMovedTail));
+    }
+  }
+
+  uint32_t MovedTailSum() const {
+    ShiftJournalSum sum;
+    sum.Add(movedTail_.data(), movedTail_.size());
+    return sum.value();
+  }
+
   bool MoveSegment() {
     const uint8_t* end = segment_.get() + segmentBytes_;
     progress_.lastRecord.assign(end - length_, end);
     const size_t kept = KeepUnflagged();
-    movedSum_.Add(segment_.get(), kept);
+    KeepTail(kept);
     if (kept > 0 && !WriteAt(&file_, write_, segment_.get(), kept)) return false;
     progress_.kept += static_cast<uint32_t>(kept / length_);
     write_ += kept;
@@ -273,7 +293,7 @@ class Mover {
   uint64_t seq_ = 0;
   uint64_t removed_ = 0;
   ShiftJournalSum removedSum_;
-  ShiftJournalSum movedSum_;
+  std::vector<uint8_t> movedTail_;  // the last bytes moved, at most kMovedTail
 };
 
 bool ReadHead(platform::File& journal, Head* head) {
@@ -524,9 +544,9 @@ Recovery UndoShift(platform::File& journal, platform::File& file) {
   // left (another copy put in its place), and is never rebuilt from.
   if (head.sumsMoved) {
     ShiftJournalSum moved;
-    if (!file.Seek(head.from)) return Recovery::kFailed;
-    if (!CopySummed(file, nullptr, slot.target - head.from, moved) ||
-        moved.value() != slot.movedSum) {
+    const uint64_t tail = std::min<uint64_t>(slot.target - head.from, kMovedTail);
+    if (!file.Seek(slot.target - tail)) return Recovery::kFailed;
+    if (!CopySummed(file, nullptr, tail, moved) || moved.value() != slot.movedSum) {
       return Recovery::kKeptAside;
     }
   }

@@ -15,6 +15,7 @@
 #include "engine/fields.h"
 #include "engine/journal_format.h"
 #include "engine/records.h"
+#include "engine/shift_journal.h"
 #include "helpers/current_folder.h"
 #include "helpers/host_session.h"
 #include "host/library.h"
@@ -111,6 +112,32 @@ TEST_F(ChangeTest, Rule5_AJournalIsAppliedOnlyToTheTableItsChangeLeft) {
     EXPECT_EQ(std::filesystem::exists(Aside()), !c.belongs);
     EXPECT_EQ(FileBytes(), c.belongs ? Names(10).Build() : before);
   }
+}
+
+// Rule 5 for a pack: a copy of the table as it was, put back in its place
+// after a pack was cut off, is not rebuilt from the pack's journal, which
+// would take its records for moved ones.
+TEST_F(ChangeTest, Rule5_APackJournalIsNotAppliedToACopyPutInTheTablesPlace) {
+  const size_t whole = ShiftSegmentBytes();
+  ShiftSegmentBytes() = 9;  // one record a segment
+  TableBytes t = Names(6);
+  t.flags = {' ', '*', ' ', '*', ' ', ' '};
+  DbfTable& table = Open(t);
+  // Killed at the third flush of the table: a record has moved by then.
+  int flushes = 0;
+  platform_.fail = [&](const OpInfo& op) {
+    if (op.op == Op::kFlush && op.path == path_) ++flushes;
+    return flushes >= 3;
+  };
+  Pack(table);
+  table_.reset();
+  platform_.fail = nullptr;
+  ShiftSegmentBytes() = whole;
+  ASSERT_TRUE(std::filesystem::exists(Journal()));
+  WriteWholeFile(path_, t.Build());
+  EXPECT_TRUE(OpenPath(path_).isOpen);
+  EXPECT_EQ(FileBytes(), t.Build());
+  EXPECT_TRUE(std::filesystem::exists(Aside()));
 }
 
 // Rule 2: a journal another program holds open (so it cannot be deleted) is

@@ -3,7 +3,7 @@
 script and compares what it prints and its exit status.
 
 Run one group: host_test.py GROUP (ErrorPaths, Encoding, Standalone,
-Commands, Tour, Sample, People or Progress). The environment names the
+Commands, Editing, Deleted, Tour, Sample, People, Locks or Progress). The environment names the
 programs: QUILLON_HOST (the host, which loads the plug-in built beside it),
 QUILLON_PLUGIN (that plug-in) and QUILLON_STUB_PLUGIN (a stand-in with few
 exports). A group fails at once when the plug-in lacks an export it needs.
@@ -52,6 +52,17 @@ def run(*args, stdin=b"", cwd=None):
 
 def cp1251(text):
     return text.encode("cp1251")
+
+
+def mark_deleted(path, numbers):
+    """Sets the flag byte of those records (from 1) to "*", as a dBase
+    program that deletes without packing leaves them."""
+    with open(path, "r+b") as table:
+        header = table.read(32)
+        count, header_length, record_length = struct.unpack("<IHH", header[4:12])
+        for number in numbers:
+            table.seek(header_length + (number - 1) * record_length)
+            table.write(b"*")
 
 
 def write_table(path, fields, records):
@@ -126,12 +137,27 @@ class ErrorPaths(HostTest):
             with self.subTest(line=line):
                 self.assertFailed(self.run_lines(line), "-c:1: " + complaint)
 
+    def test_exports_that_need_no_table_run_without_one(self):
+        self.assertRan(self.run_lines("SetFile x", "GetFile", "Settings", "GetType"),
+                       "= x\n= 0\n")
+
+    def test_a_mistyped_command_gets_a_suggestion(self):
+        cases = {"lsit": "did you mean list?", "Show": "did you mean show?",
+                 "delet": "did you mean delete?", "getfield": "did you mean getfields?",
+                 "gotoerc": "did you mean gotorec?", "exp": "did you mean export?"}
+        for line, guess in cases.items():
+            with self.subTest(line=line):
+                self.assertFailed(self.run_lines(line), "unknown command '%s': %s" % (line, guess))
+        self.assertNotIn(b"did you mean", self.run_lines("frob")[2])
+
     def test_whole_numbers_at_the_limits_and_with_a_plus_reach_the_plug_in(self):
         self.assertRan(self.run_lines("SetData -2147483648", "GetData", "SetData +7", "GetData"),
                        "= -2147483648\n= 7\n")
 
     def test_a_table_command_without_an_open_table(self):
-        for line in ["show", "list", "find NAME=x"]:
+        for line in ["show", "list", "find NAME=x", "edit 1 NAME=x", "add NAME=x", "delete 1",
+                     "export csv", "first", "gotorec", "getfields", "countrec", "editrec",
+                     "delrec"]:
             with self.subTest(line=line):
                 self.assertFailed(self.run_lines(line), "no table is open")
 
@@ -273,12 +299,25 @@ class Commands(HostTest):
         whole = ["#  NAME   CITY", "1  Анна   Москва", "2  a|b    x|#y", "3  Борис  Тверь"]
         cases = {"list": whole, "list 2": [whole[0]] + whole[2:], "list 0 max": whole,
                  "list -5 99": whole, "list 2 2": ["#  NAME  CITY", "2  a|b   x|#y"],
-                 "list 3 1": ["#  NAME  CITY"]}
+                 "list 3 1": ["#  NAME  CITY"],
+                 "list 3 max": ["#  NAME   CITY", "3  Борис  Тверь"]}
         for line, rows in cases.items():
             with self.subTest(line=line):
                 expected = "".join(row + "\n" for row in rows)
                 self.assertRan(self.session("SetData 2", "gotorec", line, "curnum"),
                                "records: 3\nfields: NAME, CITY\n" + expected + "data: 2\n")
+
+    def test_a_range_past_the_last_record_is_refused(self):
+        cases = {"list 4": "list: there is no record 4", "list 7 9": "list: there is no record 7",
+                 "export csv 5": "export csv: there is no record 5"}
+        for line, complaint in cases.items():
+            with self.subTest(line=line):
+                self.assertFailed(self.session(line), complaint + ", the table has 3 records")
+
+    def test_show_without_a_current_record_says_so(self):
+        self.assertRan(self.session("SetData 0", "gotorec", "show"),
+                       "records: 3\nfields: NAME, CITY\nrecord: none of 3 (no current record: "
+                       "move with first, or SetData N and gotorec)\n")
 
     def test_find_gives_the_numbers_and_rows_and_checks_the_field(self):
         opened = "records: 3\nfields: NAME, CITY\n"
@@ -289,6 +328,200 @@ class Commands(HostTest):
         self.assertRan(self.session("find NAME=nobody"), opened + "found: none\n")
         self.assertFailed(self.session("find TOWN=x"),
                           "the table has no field 'TOWN' (its fields: NAME, CITY)")
+
+
+class Editing(HostTest):
+    """edit, add and delete: every name and value checked against the table
+    file before a single call writes, and the record shown afterwards."""
+
+    needs = READ + ["editrec", "addrec", "delrec", "fiedscount", "make"]
+    FIELDS = [("NAME", 10), ("PRICE", 8, "N", 2), ("BORN", 8, "D", 0), ("OK", 1, "L", 0),
+              ("QTY", 3, "N", 0)]
+
+    def setUp(self):
+        super().setUp()
+        self.path = os.path.join(self.folder, "t.dbf")
+        write_table(self.path, self.FIELDS, [["Анна", "1.50", "20000131", "T", "7"],
+                                             ["Bob", "", "", "", ""]])
+
+    def session(self, *lines):
+        return self.run_lines("open t.dbf", *lines, options=["--input-encoding", "utf-8"])
+
+    def shown(self, out):
+        """The fields and values of the last record shown."""
+        lines = out.decode("utf-8").split("\n")
+        last = max(i for i, line in enumerate(lines) if line.startswith("record: "))
+        values = {}
+        for line in lines[last + 1:]:
+            if line:
+                name, _, value = line.partition(" ")
+                values[name] = value.strip()
+        return lines[last], values
+
+    def test_a_wrong_name_number_or_value_writes_nothing(self):
+        cases = {
+            "edit 1 COLOUR=x": "the table has no field 'COLOUR' (its fields: NAME, PRICE, BORN",
+            "edit 1 CITY=x": "the table has no field 'CITY' (did you mean QTY?)",
+            "edit 1 NAM=x": "the table has no field 'NAM' (did you mean NAME?)",
+            "edit 1 pri=1": "the table has no field 'PRI' (did you mean PRICE?)",
+            "edit 1 BRON=x": "(did you mean BORN?)",
+            "edit 0 NAME=x": "there is no record 0: the table has 2 records (1 to 2)",
+            "edit 3 NAME=x": "there is no record 3: the table has 2 records",
+            "edit x NAME=x": "edit N needs a whole number",
+            "edit 1": "edit needs N NAME=VALUE",
+            "edit 1 NAME": "'NAME' is no NAME=VALUE",
+            "delete 3": "there is no record 3",
+            "delete -1": "there is no record -1",
+            "delete": "delete needs one record number",
+            "delete 1 2": "delete needs one record number",
+            "add": "add needs NAME=VALUE",
+            "add NAME=a|TOWN=b": "the table has no field 'TOWN'",
+            "edit 1 BORN=20230230": "'20230230' for BORN is no date",
+            "edit 1 BORN=19000229": "is no date",
+            "edit 1 BORN=2024013": "is no date",
+            "edit 1 BORN=31/01/2024": "is no date",
+            "edit 1 BORN=32.01.2024": "is no date",
+            "edit 1 BORN=2024-13-01": "is no date",
+            "edit 1 OK=maybe": "'maybe' for OK is no logical value",
+            "edit 1 OK=TT": "is no logical value",
+            "edit 1 PRICE=1,5": "'1,5' for PRICE is no number: use a point",
+            "edit 1 PRICE=abc": "'abc' for PRICE is no number",
+            "edit 1 PRICE=1.2.3": "is no number",
+            "edit 1 PRICE=-": "is no number",
+            "edit 1 PRICE=1.555": "'1.555' for PRICE does not fit: the field is 8 wide with 2",
+            "edit 1 PRICE=123456": "does not fit",
+            "edit 1 PRICE=-12345.6": "does not fit",
+            "edit 1 QTY=1.5": "'1.5' for QTY does not fit: the field is 3 wide with 0",
+            "edit 1 QTY=1000": "does not fit",
+            "edit 1 NAME=Анна Петровна": "'Анна Петровна' for NAME is 13 characters long; the "
+                                         "field holds 10",
+            "add NAME=ok|PRICE=1,50": "use a point",
+        }
+        for line, complaint in cases.items():
+            with self.subTest(line=line):
+                self.setUp()  # a fresh table, so one fault does not spoil the rest
+                with open(self.path, "rb") as f:
+                    before = f.read()
+                result = self.session(line)
+                self.assertFailed(result, complaint)
+                self.assertTrue(result[2].startswith(b"quillon-host: -c:2: "), result)
+                with open(self.path, "rb") as f:
+                    self.assertEqual(f.read(), before)
+
+    def test_typed_forms_are_accepted_and_converted(self):
+        cases = [("BORN=31.01.2024", "BORN", "20240131"), ("BORN=2024-02-29", "BORN", "20240229"),
+                 ("BORN=20001231", "BORN", "20001231"), ("BORN=", "BORN", ""),
+                 ("OK=да", "OK", "T"), ("OK=НЕТ", "OK", "F"), ("OK=Да", "OK", "T"),
+                 ("OK=y", "OK", "y"), ("OK=?", "OK", "?"), ("OK=", "OK", ""),
+                 ("PRICE=-1234.5", "PRICE", "-1234.5"), ("PRICE=12345.67", "PRICE", "12345.67"),
+                 ("PRICE=.5", "PRICE", ".5"), ("QTY=-99", "QTY", "-99"),
+                 ("name=Ёжиковичей", "NAME", "Ёжиковичей")]
+        for assignment, field, stored in cases:
+            with self.subTest(assignment=assignment):
+                status, out, err = self.session("edit 2 " + assignment)
+                self.assertEqual((status, err), (0, b""), out)
+                heading, values = self.shown(out)
+                self.assertEqual(heading, "record: 2 of 2")
+                self.assertEqual(values[field], stored)
+
+    def test_da_and_net_are_read_in_the_input_encoding(self):
+        script = os.path.join(self.folder, "yes.qh")
+        for encoding, word, stored in [("cp1251", "нет", "F"), ("cp1251", "ДА", "T"),
+                                       ("utf-8", "Нет", "F")]:
+            with self.subTest(encoding=encoding, word=word):
+                with open(script, "wb") as lines:
+                    lines.write(("open t.dbf\nedit 1 OK=" + word + "\n").encode(encoding))
+                status, out, err = run("--input-encoding", encoding, script, cwd=self.folder)
+                self.assertEqual((status, err), (0, b""))
+                self.assertEqual(self.shown(out)[1]["OK"], stored)
+
+    def test_add_and_delete_show_what_is_there_now(self):
+        status, out, err = self.session("add NAME=Вера|OK=n|BORN=01.02.2003", "delete 1", "list")
+        self.assertEqual((status, err), (0, b""))
+        out = out.decode("utf-8")
+        self.assertIn("record: 3 of 3\nNAME   Вера\n", out)
+        self.assertIn("BORN   20030201\n", out)
+        self.assertIn("deleted: record 1\nrecords: 2\n#  NAME  PRICE", out)
+        self.assertIn("\n2  Вера", out)
+
+    def test_an_edit_packs_records_marked_deleted_and_shows_the_record_where_it_went(self):
+        mark_deleted(self.path, [1])
+        status, out, err = self.session("edit 2 NAME=Борис", "list")
+        self.assertEqual((status, err), (0, b""))
+        heading, values = self.shown(out.split(b"\n#  NAME")[0] + b"\n")
+        self.assertEqual((heading, values["NAME"]), ("record: 1 of 1", "Борис"))
+        self.assertNotIn(b"marked deleted", out.split(b"record: ")[1])
+
+    def test_memo_values_go_as_they_are(self):
+        note = "строка " * 40
+        status, out, err = self.run_lines("SetFile NAME=C5|NOTE=M", "make", "open newbase.dbf",
+                                          "add NAME=ab|NOTE=" + note, "edit 1 NOTE=x,y|NAME=cd")
+        self.assertEqual((status, err), (0, b""))
+        self.assertIn(("NOTE  " + note.rstrip()).encode("utf-8"), out)
+        self.assertTrue(out.endswith("NAME  cd\nNOTE  x,y\n".encode("utf-8")), out)
+
+
+class Deleted(HostTest):
+    """Records marked deleted in the table file, which the plug-in counts
+    and shows like the others until its next change packs them away."""
+
+    needs = READ + ["fiedscount"]
+
+    def setUp(self):
+        super().setUp()
+        self.path = os.path.join(self.folder, "t.dbf")
+        write_table(self.path, [("NAME", 6), ("CITY", 8)],
+                    [["Анна", "Москва"], ["Bob", "Lyon"], ["Вера", "Омск"], ["Dan", "Kyiv"]])
+        mark_deleted(self.path, [2, 4])
+
+    def test_list_and_find_put_a_star_before_deleted_records(self):
+        status, out, err = self.run_lines("open t.dbf", "list", "find CITY=*")
+        self.assertEqual((status, err), (0, b""))
+        self.assertEqual(out.decode("utf-8"), "\n".join([
+            "records: 4", "fields: NAME, CITY",
+            "marked deleted: 2 (shown with * before the number; the next edit, add or delete "
+            "removes them for good)",
+            "#   NAME  CITY", "1   Анна  Москва", "*2  Bob   Lyon", "3   Вера  Омск",
+            "*4  Dan   Kyiv",
+            "found: 1, 2, 3, 4", "#   NAME  CITY", "1   Анна  Москва", "*2  Bob   Lyon",
+            "3   Вера  Омск", "*4  Dan   Kyiv", ""]))
+
+    def test_fields_counts_them_and_a_clean_table_says_nothing(self):
+        out = self.run_lines("open t.dbf", "fields")[1].decode("utf-8")
+        self.assertIn("records: 4\nmarked deleted: 2 (", out.split("table: ")[1])
+        write_table(self.path, [("NAME", 6)], [["a"]])
+        self.assertNotIn(b"deleted", self.run_lines("open t.dbf", "fields")[1])
+
+    def test_export_csv_leaves_them_out_unless_asked(self):
+        cases = [("export csv", ["NAME,CITY", "Анна,Москва", "Вера,Омск"], 2),
+                 ("export csv 2 3", ["NAME,CITY", "Вера,Омск"], 1),
+                 ("export csv --with-deleted", ["NAME,CITY,DELETED", "Анна,Москва,no",
+                                                "Bob,Lyon,yes", "Вера,Омск,no",
+                                                "Dan,Kyiv,yes"], 0),
+                 ("export csv --with-deleted 3", ["NAME,CITY,DELETED", "Вера,Омск,no",
+                                                  "Dan,Kyiv,yes"], 0)]
+        for line, rows, left_out in cases:
+            with self.subTest(line=line):
+                status, out, err = self.run_lines("open t.dbf", line)
+                self.assertEqual(status, 0)
+                self.assertEqual(out.decode("utf-8").splitlines()[3:], rows)
+                note = b"left out %d records marked deleted" % left_out
+                self.assertEqual(note in err, left_out > 0, err)
+                status, out, _ = self.run_lines("open t.dbf", line + " out.csv")
+                with open(os.path.join(self.folder, "out.csv"), "rb") as f:
+                    self.assertEqual(f.read().decode("utf-8").split("\r\n")[:-1], rows)
+                self.assertIn(b"exported: %d records to out.csv" % (len(rows) - 1), out)
+
+    def test_bom_and_unknown_options(self):
+        self.run_lines("open t.dbf", "export csv --bom b.csv")
+        with open(os.path.join(self.folder, "b.csv"), "rb") as f:
+            self.assertTrue(f.read().startswith(b"\xef\xbb\xbfNAME,CITY\r\n"))
+        out = self.run_lines("open t.dbf", "export csv --bom")[1]
+        self.assertIn(b"\n\xef\xbb\xbfNAME,CITY\n", out)
+        self.assertFailed(self.run_lines("open t.dbf", "export csv --bom", options=["--raw"]),
+                          "--bom marks UTF-8, and --raw writes Windows-1251")
+        self.assertFailed(self.run_lines("open t.dbf", "export csv --frob"),
+                          "export csv knows the options --with-deleted and --bom, not '--frob'")
 
 
 class Standalone(HostTest):
@@ -317,7 +550,8 @@ class People(HostTest):
     values in one session, and escapes."""
 
     needs = READ + ["addrec", "fiedscount"]
-    COMMANDS = ["open", "fields", "show", "list", "find", "export", "help", "quit"]
+    COMMANDS = ["open", "fields", "show", "list", "find", "export", "edit", "add", "delete",
+                "help", "quit"]
     EXPORTS = ["memopak", "getarrayrecords", "getdataotdo", "finddata", "importasmaster",
                "getcurrecall", "delrec", "fiedscount", "getfields", "editrec", "addrec",
                "gotorec", "countrec", "curnum", "getcurn", "last", "first", "next1", "prev",
@@ -418,6 +652,20 @@ class People(HostTest):
                          ["NAME,CITY,PRICE", "Борис,Тверь,", "exported: 1 records to 1.csv",
                           "exported: 3 records to 2.csv"])
         self.assertFailed(self.run_lines("open t.dbf", "export json"), "export writes csv")
+        # The system's own reason follows, in its own words on each system.
+        status, _, err = self.run_lines("open t.dbf", "export csv no-such-folder/x.csv")
+        self.assertEqual(status, 1)
+        self.assertRegex(err.decode("utf-8"), r"cannot write no-such-folder.x\.csv: \S")
+
+    def test_edit_add_and_delete(self):
+        self.table()
+        status, out, err = self.run_lines("open t.dbf", "edit 3 PRICE=12.5|NAME=Зоя",
+                                          "add NAME=Ян|PRICE=-1", "delete 1", "edit 1 PRICE=1,5")
+        self.assertEqual(status, 1)
+        self.assertIn("record: 3 of 3\nNAME   Зоя\nCITY   Тверь\nPRICE  12.5\n", out.decode())
+        self.assertIn("record: 4 of 4\nNAME   Ян\n", out.decode())
+        self.assertIn("deleted: record 1\nrecords: 3\n", out.decode())
+        self.assertIn("use a point", err.decode())
 
     def test_cyrillic_file_names_and_values_work_in_one_session(self):
         self.table("Клиенты.dbf")
@@ -551,8 +799,8 @@ def missing_exports(names):
 
 def main():
     groups = {group.__name__: group for group in
-              [ErrorPaths, Encoding, Standalone, Commands, Tour, Sample, People, Locks,
-               Progress]}
+              [ErrorPaths, Encoding, Standalone, Commands, Editing, Deleted, Tour, Sample,
+               People, Locks, Progress]}
     if len(sys.argv) != 2 or sys.argv[1] not in groups or not os.path.isfile(HOST):
         sys.exit("usage: QUILLON_HOST=... host_test.py " + "|".join(groups))
     group = groups[sys.argv[1]]

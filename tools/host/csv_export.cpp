@@ -7,6 +7,8 @@
 
 #include "cp1251.h"
 #include "failure.h"
+#include "os.h"
+#include "table_file.h"
 #include "table_reading.h"
 
 namespace quillon_host {
@@ -25,12 +27,14 @@ bool IsRangeWord(std::string_view word, bool first) {
 }
 
 struct Request {
+  bool withDeleted = false;
+  bool bom = false;
   std::vector<std::string_view> range;
   std::string_view file;
 };
 
-// The format, then at most two range words, then the file name: the rest,
-// from its first character that is no blank.
+// The format, then the options, then at most two range words, then the
+// file name: the rest, from its first character that is no blank.
 Request ParseRequest(std::string_view argument) {
   Request request;
   auto next_word = [&] {
@@ -39,6 +43,17 @@ Request ParseRequest(std::string_view argument) {
   };
   if (next_word() != "csv") throw Failure("export writes csv: export csv [FROM [TO]] [FILE]");
   argument.remove_prefix(3);
+  for (std::string_view word; (word = next_word()).starts_with("--");
+       argument.remove_prefix(word.size())) {
+    if (word == "--with-deleted") {
+      request.withDeleted = true;
+    } else if (word == "--bom") {
+      request.bom = true;
+    } else {
+      throw Failure("export csv knows the options --with-deleted and --bom, not '" +
+                    std::string(word) + "'");
+    }
+  }
   for (std::string_view word;
        request.range.size() < 2 && IsRangeWord(word = next_word(), request.range.empty());) {
     request.range.push_back(word);
@@ -71,12 +86,26 @@ void ExportCsv(Plugin& plugin, const Printer& printer, std::string_view argument
                const InputRules& rules) {
   const Request request = ParseRequest(argument);
   const RecordRange range = ParseRange(request.range, "export csv");
-  const std::vector<int32_t> records = RecordsIn(range, RecordCountOfOpenTable(plugin, printer));
+  std::vector<int32_t> records =
+      RecordsIn(range, RecordCountOfOpenTable(plugin, printer), "export csv");
+  if (request.bom && printer.raw()) {
+    throw Failure("--bom marks UTF-8, and --raw writes Windows-1251: leave one out");
+  }
+  // Records marked deleted go at the next change, so by default they are
+  // left out as if gone already.
+  const std::vector<int32_t> deleted = DeletedRecords(plugin.TablePath());
+  auto isDeleted = [&](int32_t record) {
+    return std::binary_search(deleted.begin(), deleted.end(), record);
+  };
+  const size_t before = records.size();
+  if (!request.withDeleted) std::erase_if(records, isDeleted);
+  const size_t leftOut = before - records.size();
   const std::string path = request.file.empty() ? "" : AsPath(request.file, rules);
   std::ofstream file;
   if (!path.empty()) {
+    ClearSystemError();
     file.open(path, std::ios::binary | std::ios::trunc);
-    if (!file) throw Failure("cannot write " + path, path);
+    if (!file) throw Failure("cannot write " + path + ": " + SystemError(), path);
   }
   auto emit = [&](const std::vector<std::string>& values) {
     const std::string line = CsvLine(values);
@@ -88,7 +117,18 @@ void ExportCsv(Plugin& plugin, const Printer& printer, std::string_view argument
   };
   const std::vector<std::string> names = FieldNames(plugin, printer);
   const int32_t cursor = Number(plugin, printer, "curnum");
-  emit(names);
+  // A field called DELETED keeps its name; the column gets underscores.
+  std::string underscores;
+  while (std::find(names.begin(), names.end(), underscores + "DELETED") != names.end()) {
+    underscores += '_';
+  }
+  const std::string deletedColumn = underscores + "DELETED";
+  std::vector<std::string> heading = names;
+  if (request.withDeleted) heading.push_back(deletedColumn);
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  if (request.bom && path.empty()) printer.Prompt(kBom);
+  if (request.bom && !path.empty()) file << kBom;
+  emit(heading);
   for (size_t start = 0; start < records.size(); start += kRecordsPerRequest) {
     const std::vector<int32_t> part(
         records.begin() + start,
@@ -100,14 +140,25 @@ void ExportCsv(Plugin& plugin, const Printer& printer, std::string_view argument
     for (size_t i = 0; i < part.size(); ++i) {
       std::vector<std::string> values;
       for (const auto& column : columns) values.push_back(column[i]);
+      if (request.withDeleted) values.push_back(isDeleted(part[i]) ? "yes" : "no");
       emit(values);
     }
   }
   MoveCursorBack(plugin, printer, cursor);
   if (!path.empty()) {
     file.close();
-    if (!file) throw Failure("cannot write " + path, path);
+    if (!file) throw Failure("cannot write " + path + ": " + SystemError(), path);
     printer.Line("exported: ", std::to_string(records.size()) + " records to " + path, path);
+  }
+  if (leftOut > 0) {
+    // Beside the CSV, not in it: on the screen it goes to standard error.
+    const std::string note = "left out " + std::to_string(leftOut) +
+                             " records marked deleted (--with-deleted keeps them)";
+    if (path.empty()) {
+      printer.Complain("", note);
+    } else {
+      printer.Line("", note);
+    }
   }
 }
 

@@ -110,12 +110,41 @@ void RunAction(Plugin& plugin, const Printer& printer, const Exchange& exchange)
   }
 }
 
+// The table exports that do nothing until loaddb has opened a table:
+// every action but loaddb itself, memopak, make and Settings.
+bool NeedsTable(const Exchange& exchange) {
+  const std::string_view name = exchange.name;
+  return exchange.kind == Kind::kAction && name != "loaddb" && name != "memopak" &&
+         name != "make" && name != "Settings";
+}
+
+// countrec leaves the integer slot alone while no table is loaded; the
+// slot is given back, since the call that follows may take it.
+void CheckTableIsOpen(Plugin& plugin, const Exchange& exchange) {
+  if (!plugin.Has("countrec")) return;
+  const int32_t data = plugin.GetData();
+  plugin.SetData(-1);
+  plugin.Run("countrec");
+  const int32_t count = plugin.GetData();
+  plugin.SetData(data);
+  if (count < 0) {
+    throw Failure(std::string(exchange.name) +
+                  " needs an open table, and no table is open (open PATH opens one)");
+  }
+}
+
 bool TakesArgument(const Exchange& exchange) {
   return exchange.kind == Kind::kSetText || exchange.kind == Kind::kSetPath ||
          exchange.kind == Kind::kSetNumber;
 }
 
 }  // namespace
+
+std::vector<std::string> ExchangeNames() {
+  std::vector<std::string> names;
+  for (const Exchange& exchange : kExchanges) names.emplace_back(exchange.name);
+  return names;
+}
 
 std::vector<std::string_view> ArgumentlessExchanges() {
   std::vector<std::string_view> names;
@@ -185,6 +214,7 @@ bool RunExchange(Plugin& plugin, const Printer& printer, std::string_view name,
       printer.Line("= ", std::to_string(plugin.TakeNumber(exchange->name)));
       break;
     case Kind::kAction:
+      if (NeedsTable(*exchange)) CheckTableIsOpen(plugin, *exchange);
       RunAction(plugin, printer, *exchange);
       break;
   }

@@ -18,8 +18,12 @@ namespace quillon_host {
 // them (the setters, SetFile, SetPath and SetData, take one).
 std::vector<std::string_view> ArgumentlessExchanges();
 
+// Every export a line may call.
+std::vector<std::string> ExchangeNames();
+
 // False when `name` is no export. Throws Failure on a bad argument or a
-// missing export. `argument` is as typed.
+// missing export, and on an export that needs a table when none is open.
+// `argument` is as typed.
 bool RunExchange(Plugin& plugin, const Printer& printer, std::string_view name,
                  const std::string& argument, const InputRules& rules);
 

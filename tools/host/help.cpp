@@ -31,15 +31,32 @@ const std::vector<Command>& Commands() {
       {"show", "show", {"the current record, field by field"}},
       {"list",
        "list [FROM [TO]]",
-       {"records FROM to TO (TO a number or max) as a table; the cursor stays"}},
+       {"records FROM to TO (TO a number or max) as a table; the cursor stays; a",
+        "record marked deleted in the table file has * before its number"}},
       {"find",
        "find NAME=PATTERN",
        {"the records whose field NAME holds PATTERN (* and ? match any run and any",
         "one character; case is ignored); the cursor stays"}},
       {"export",
-       "export csv [FROM [TO]] [FILE]",
+       "export csv [--with-deleted] [--bom] [FROM [TO]] [FILE]",
        {"the records (all, or FROM to TO) as CSV into FILE, or onto the screen;",
-        "UTF-8, or Windows-1251 with --raw"}},
+        "UTF-8, or Windows-1251 with --raw; records marked deleted are left out",
+        "unless --with-deleted keeps them (with a DELETED column of yes and no);",
+        "--bom starts the UTF-8 with a byte-order mark"}},
+      {"edit",
+       "edit N NAME=VALUE|NAME=VALUE...",
+       {"changes those fields of record N (gotorec, editrec) and shows it; every name",
+        "and value is checked first, and nothing is written when one is wrong: a date",
+        "is YYYYMMDD, DD.MM.YYYY or YYYY-MM-DD, a logical T F Y N ? (or \xE4\xE0, \xED\xE5\xF2), a",
+        "number fits the field's width and decimals (with a point), a text its width"}},
+      {"add",
+       "add NAME=VALUE|NAME=VALUE...",
+       {"appends a record with those values (addrec), checked as edit checks them,",
+        "and shows it"}},
+      {"delete",
+       "delete N",
+       {"deletes record N (gotorec, delrec) without asking; the records after it move",
+        "down by one"}},
       {"help", "help [NAME]", {"all commands and exports, or one of them"}},
       {"quit", "quit", {"ends the session"}},
   };
@@ -64,6 +81,12 @@ void PrintOverview(const Printer& printer) {
 }
 
 }  // namespace
+
+std::vector<std::string> CommandNames() {
+  std::vector<std::string> names;
+  for (const Command& command : Commands()) names.emplace_back(command.name);
+  return names;
+}
 
 bool PrintHelp(const Printer& printer, std::string_view topic) {
   if (topic.empty()) {

@@ -55,6 +55,12 @@ bool PathFromUtf8(const std::string& utf8, std::string& path);
 // A path as those calls take it, shown in UTF-8.
 std::string PathToUtf8(const std::string& path);
 
+// Why the last call of the C library or the system failed, as the system
+// says it; ClearSystemError first, so that an old reason is not taken for
+// the new one.
+void ClearSystemError();
+std::string SystemError();
+
 enum class FileKind { kMissing, kFolder, kFile };
 FileKind KindOfFile(const std::string& path);
 

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -161,6 +162,12 @@ bool PathFromUtf8(const std::string& utf8, std::string& path) {
 }
 
 std::string PathToUtf8(const std::string& path) { return path; }
+
+void ClearSystemError() { errno = 0; }
+
+std::string SystemError() {
+  return errno == 0 ? std::string("the system gave no reason") : std::string(std::strerror(errno));
+}
 
 FileKind KindOfFile(const std::string& path) {
   struct stat status {};

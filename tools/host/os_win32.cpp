@@ -7,7 +7,9 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "os.h"
@@ -143,6 +145,36 @@ bool PathFromUtf8(const std::string& utf8, std::string& path) {
 std::string PathToUtf8(const std::string& path) {
   std::string utf8;
   return Recode(path, CP_ACP, CP_UTF8, utf8) ? utf8 : path;
+}
+
+void ClearSystemError() {
+  SetLastError(0);
+  errno = 0;
+}
+
+// The system's own words, in Windows-1251 like every text the host keeps;
+// without its closing period and line end, since the host's sentence goes on.
+std::string SystemError() {
+  const DWORD code = GetLastError();
+  if (code == 0) return errno == 0 ? "the system gave no reason" : std::strerror(errno);
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string reason;
+  if (length > 0) {
+    const int size =
+        WideCharToMultiByte(1251, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    reason.resize(static_cast<size_t>(size));
+    WideCharToMultiByte(1251, 0, text, static_cast<int>(length), reason.data(), size, nullptr,
+                        nullptr);
+  }
+  LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' ||
+                             reason.back() == ' ' || reason.back() == '.')) {
+    reason.pop_back();
+  }
+  return reason.empty() ? "system error " + std::to_string(code) : reason;
 }
 
 FileKind KindOfFile(const std::string& path) {

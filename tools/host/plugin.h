@@ -33,6 +33,9 @@ class Plugin {
   // An argument-less export; gives the message boxes it showed.
   std::vector<std::string> Run(const char* name);
 
+  // Whether the plug-in has the export at all.
+  bool Has(const char* name) { return library_->Find(name) != nullptr; }
+
   void SetFile(const std::string& text) { PutText("SetFile", text); }
   std::string GetFile() { return TakeText("GetFile"); }
   int32_t GetData() { return TakeNumber("GetData"); }

@@ -6,9 +6,11 @@
 
 #include "cp1251.h"
 #include "csv_export.h"
+#include "editing.h"
 #include "exchange.h"
 #include "failure.h"
 #include "help.h"
+#include "suggestion.h"
 #include "table_reading.h"
 #include "table_view.h"
 
@@ -89,8 +91,19 @@ void Interpreter::Dispatch(std::string_view command, const std::string& argument
     FindRecords(plugin_, printer_, AsValue(argument, rules));
   } else if (command == "export") {
     ExportCsv(plugin_, printer_, argument, rules);
+  } else if (command == "edit") {
+    EditRecord(plugin_, printer_, argument, rules);
+  } else if (command == "add") {
+    AddRecord(plugin_, printer_, argument, rules);
+  } else if (command == "delete") {
+    DeleteRecord(plugin_, printer_, argument);
   } else if (!RunExchange(plugin_, printer_, command, argument, rules)) {
-    throw Failure("unknown command '" + Quoted(command, rules) + "' (help lists the commands)");
+    std::vector<std::string> known = CommandNames();
+    for (const std::string& name : ExchangeNames()) known.push_back(name);
+    const std::string guess = Suggestion(command, known);
+    throw Failure("unknown command '" + Quoted(command, rules) + "'" +
+                  (guess.empty() ? "" : ": did you mean " + guess + "?") +
+                  " (help lists the commands)");
   }
 }
 

@@ -79,6 +79,33 @@ TableShape ReadTableFacts(const std::string& path, TableFacts& facts) {
   return TableShape::kTable;
 }
 
+std::vector<int32_t> DeletedRecords(const std::string& path) {
+  std::vector<int32_t> deleted;
+  std::ifstream file(path, std::ios::binary);
+  std::array<char, kHeaderSize> header{};
+  if (!file || !file.read(header.data(), header.size())) return deleted;
+  auto byte = [&](size_t at) { return static_cast<uint32_t>(static_cast<uint8_t>(header[at])); };
+  const uint32_t count = byte(4) | byte(5) << 8 | byte(6) << 16 | byte(7) << 24;
+  const size_t headerLength = byte(8) | byte(9) << 8;
+  const size_t recordLength = byte(10) | byte(11) << 8;
+  if (recordLength == 0) return deleted;
+  // Whole records are read in large pieces: one seek per record would cost
+  // a system call each on a table of many thousands.
+  constexpr size_t kPiece = 1 << 16;
+  const size_t perPiece = std::max<size_t>(1, kPiece / recordLength);
+  std::vector<char> piece(perPiece * recordLength);
+  file.seekg(static_cast<std::streamoff>(headerLength));
+  for (uint32_t first = 0; first < count && file; first += perPiece) {
+    const size_t wanted = std::min<size_t>(perPiece, count - first);
+    file.read(piece.data(), static_cast<std::streamsize>(wanted * recordLength));
+    const size_t got = static_cast<size_t>(file.gcount()) / recordLength;
+    for (size_t i = 0; i < got; ++i) {
+      if (piece[i * recordLength] == '*') deleted.push_back(static_cast<int32_t>(first + i + 1));
+    }
+  }
+  return deleted;
+}
+
 std::string VersionName(uint8_t version) {
   char hex[8];
   std::snprintf(hex, sizeof hex, "0x%02X", version);

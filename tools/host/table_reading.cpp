@@ -92,6 +92,17 @@ void MoveCursorBack(Plugin& plugin, const Printer& printer, int32_t cursor) {
   PrintMessages(printer, plugin.Run("gotorec"));
 }
 
+std::string AsFieldName(std::string_view name) {
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  while (!name.empty() && blank(name.front())) name.remove_prefix(1);
+  while (!name.empty() && blank(name.back())) name.remove_suffix(1);
+  std::string upper(name);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
 std::vector<std::string_view> Words(std::string_view text) {
   std::vector<std::string_view> words;
   for (size_t start; (start = text.find_first_not_of(' ')) != std::string_view::npos;) {
@@ -113,7 +124,11 @@ RecordRange ParseRange(const std::vector<std::string_view>& words, std::string_v
   return range;
 }
 
-std::vector<int32_t> RecordsIn(const RecordRange& range, int32_t count) {
+std::vector<int32_t> RecordsIn(const RecordRange& range, int32_t count, std::string_view command) {
+  if (range.from > std::max(count, 1)) {
+    throw Failure(std::string(command) + ": there is no record " + std::to_string(range.from) +
+                  ", the table has " + std::to_string(count) + " records");
+  }
   std::vector<int32_t> records;
   const int32_t last = range.toTheEnd ? count : std::min(range.to, count);
   for (int32_t record = std::max(range.from, 1); record <= last; ++record) {

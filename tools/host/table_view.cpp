@@ -17,9 +17,11 @@ namespace quillon_host {
 
 namespace {
 
-// The records as a table under a heading of the field names.
+// The records as a table under a heading of the field names; a record
+// marked deleted in the table file has "*" before its number.
 void PrintRecords(Plugin& plugin, const Printer& printer, const std::vector<std::string>& names,
                   const std::vector<int32_t>& records) {
+  const std::vector<int32_t> deleted = DeletedRecords(plugin.TablePath());
   std::vector<std::vector<std::string>> columns;
   for (const std::string& name : names) {
     columns.push_back(ColumnValues(plugin, printer, name, records));
@@ -27,22 +29,15 @@ void PrintRecords(Plugin& plugin, const Printer& printer, const std::vector<std:
   std::vector<Row> rows(1, Row{"#"});
   rows.front().insert(rows.front().end(), names.begin(), names.end());
   for (size_t i = 0; i < records.size(); ++i) {
-    Row& row = rows.emplace_back(1, std::to_string(records[i]));
+    const bool marked = std::binary_search(deleted.begin(), deleted.end(), records[i]);
+    // Appended, not prefixed: GCC 12 for 32-bit Windows warns wrongly about
+    // an overlap in a prefixing string concatenation.
+    std::string number(marked ? "*" : "");
+    number += std::to_string(records[i]);
+    Row& row = rows.emplace_back(1, number);
     for (const auto& column : columns) row.push_back(column[i]);
   }
   for (const std::string& line : Columns(rows)) printer.Line("", line);
-}
-
-// finddata's reading of a field name: trimmed, ASCII letters upper-cased.
-std::string AsFieldName(std::string_view name) {
-  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  while (!name.empty() && blank(name.front())) name.remove_prefix(1);
-  while (!name.empty() && blank(name.back())) name.remove_suffix(1);
-  std::string upper(name);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
 }
 
 struct FieldType {
@@ -62,6 +57,15 @@ std::string TypeName(char type) {
     if (known.letter == type) return std::string(1, type) + " " + known.name;
   }
   return std::string(1, type);
+}
+
+// Said by open and fields when the table file has records marked deleted.
+void TellDeleted(Plugin& plugin, const Printer& printer) {
+  const size_t deleted = DeletedRecords(plugin.TablePath()).size();
+  if (deleted == 0) return;
+  printer.Line("marked deleted: ", std::to_string(deleted) +
+                                       " (shown with * before the number; the next edit, "
+                                       "add or delete removes them for good)");
 }
 
 std::string Date(const TableFacts& facts) {
@@ -84,6 +88,7 @@ void OpenTable(Plugin& plugin, const Printer& printer, const std::string& path) 
   const std::vector<std::string> names = FieldNames(plugin, printer);
   printer.Line("records: ", std::to_string(RecordCountOfOpenTable(plugin, printer)));
   printer.Line("fields: ", Joined(names, ", "));
+  TellDeleted(plugin, printer);
   if (!HeldForWriting(path)) {
     printer.Line("",
                  "open for reading only: the file, its folder or another program does not "
@@ -103,6 +108,7 @@ void DescribeTable(Plugin& plugin, const Printer& printer) {
   printer.Line("table: ", path, path);
   printer.Line("version: ", VersionName(facts.version));
   printer.Line("records: ", std::to_string(count));
+  TellDeleted(plugin, printer);
   printer.Line("last update: ", Date(facts));
   const bool memoFields = std::any_of(facts.fields.begin(), facts.fields.end(),
                                       [](const FieldFacts& f) { return f.type == 'M'; });
@@ -129,6 +135,14 @@ void DescribeTable(Plugin& plugin, const Printer& printer) {
 void ShowRecord(Plugin& plugin, const Printer& printer) {
   const int32_t count = RecordCountOfOpenTable(plugin, printer);
   const int32_t cursor = Number(plugin, printer, "curnum");
+  if (cursor == 0) {
+    // getcurrecall would answer some record's values, which are not the
+    // current record's: there is none.
+    printer.Line("record: ", "none of " + std::to_string(count) +
+                                 " (no current record: move with first, or SetData N and "
+                                 "gotorec)");
+    return;
+  }
   const std::vector<std::string> names = FieldNames(plugin, printer);
   std::vector<std::string> values = Items(Ask(plugin, printer, "getcurrecall", ""));
   if (values.size() != names.size()) {
@@ -145,7 +159,8 @@ void ShowRecord(Plugin& plugin, const Printer& printer) {
 
 void ListRecords(Plugin& plugin, const Printer& printer, std::string_view range) {
   const RecordRange wanted = ParseRange(Words(range), "list");
-  const std::vector<int32_t> records = RecordsIn(wanted, RecordCountOfOpenTable(plugin, printer));
+  const std::vector<int32_t> records =
+      RecordsIn(wanted, RecordCountOfOpenTable(plugin, printer), "list");
   const std::vector<std::string> names = FieldNames(plugin, printer);
   const int32_t cursor = Number(plugin, printer, "curnum");
   PrintRecords(plugin, printer, names, records);

@@ -2,7 +2,8 @@
 // tells, of what the host reads from the table file itself): open a table,
 // describe its fields, show the current record, list records, find
 // records. All but open need a table that is open, and list and find put
-// the cursor back where they found it.
+// the cursor back where they found it. Records the table file marks deleted
+// are shown with "*" before their number and counted by open and fields.
 #pragma once
 
 #include <string>

@@ -328,6 +328,8 @@ class Commands(HostTest):
         self.assertRan(self.session("find NAME=nobody"), opened + "found: none\n")
         self.assertFailed(self.session("find TOWN=x"),
                           "the table has no field 'TOWN' (its fields: NAME, CITY)")
+        self.assertFailed(self.session("find CTY=x"),
+                          "the table has no field 'CTY' (did you mean CITY?) (its fields")
 
 
 class Editing(HostTest):
@@ -451,6 +453,16 @@ class Editing(HostTest):
         heading, values = self.shown(out.split(b"\n#  NAME")[0] + b"\n")
         self.assertEqual((heading, values["NAME"]), ("record: 1 of 1", "Борис"))
         self.assertNotIn(b"marked deleted", out.split(b"record: ")[1])
+
+    def test_a_record_marked_deleted_is_not_edited(self):
+        mark_deleted(self.path, [2])
+        with open(self.path, "rb") as f:
+            before = f.read()
+        self.assertFailed(self.session("edit 2 NAME=x"),
+                          "record 2 is marked deleted, and the pack that follows every change "
+                          "would remove it")
+        with open(self.path, "rb") as f:
+            self.assertEqual(f.read(), before)
 
     def test_memo_values_go_as_they_are(self):
         note = "строка " * 40

@@ -230,6 +230,12 @@ void EditRecord(Plugin& plugin, const Printer& printer, std::string_view argumen
   const std::vector<Assignment> assignments =
       Assignments(facts, AsValue(rest.empty() ? rest : rest.substr(1), rules), kUsage);
   const std::vector<int32_t> deleted = DeletedRecords(plugin.TablePath());
+  if (std::binary_search(deleted.begin(), deleted.end(), record)) {
+    // editrec would write it and then pack it away, change and all.
+    throw Failure("record " + std::to_string(record) +
+                  " is marked deleted, and the pack that follows every change would remove it, "
+                  "edit and all: add it again instead");
+  }
   plugin.SetData(record);
   PrintMessages(printer, plugin.Run("gotorec"));
   plugin.SetFile(Request(assignments));

@@ -10,6 +10,7 @@
 #include "failure.h"
 #include "layout.h"
 #include "os.h"
+#include "suggestion.h"
 #include "table_file.h"
 #include "table_reading.h"
 
@@ -174,8 +175,8 @@ void FindRecords(Plugin& plugin, const Printer& printer, const std::string& requ
   const std::vector<std::string> names = FieldNames(plugin, printer);
   const std::string name = AsFieldName(std::string_view(request).substr(0, equals));
   if (std::find(names.begin(), names.end(), name) == names.end()) {
-    throw Failure("the table has no field '" + name + "' (its fields: " + Joined(names, ", ") +
-                  ")");
+    throw Failure("the table has no field '" + name + "'" + DidYouMean(name, names) +
+                  " (its fields: " + Joined(names, ", ") + ")");
   }
   const int32_t cursor = Number(plugin, printer, "curnum");
   const std::vector<std::string> found = Items(Ask(plugin, printer, "finddata", request));

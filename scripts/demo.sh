@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Shows the plug-in at work on a fresh Debian machine: installs what is
-# missing (as root), builds the native preset, and runs examples/tour.qh
+# missing (as root), builds the plug-in and quillon-host with the native
+# preset (not its tests and benchmarks), and runs examples/tour.qh
 # through quillon-host in a new scratch folder, so no file of yours is read
 # or written. The folder, with the table the tour made, is left for a look.
 set -euo pipefail
@@ -11,7 +12,7 @@ install_build_packages demo.sh
 . scripts/moved_checkout.sh
 
 cmake --preset native $(fresh_if_moved build/native .)
-cmake --build --preset native
+cmake --build --preset native --target quillon quillon_host
 
 repo=$PWD
 host=$repo/build/native/quillon-host

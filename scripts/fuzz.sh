@@ -37,7 +37,7 @@ fi
 
 build=build/fuzz
 . scripts/moved_checkout.sh
-cmake -S tests/fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+cmake -S tests/fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQUILLON_WARNINGS_AS_ERRORS=ON \
   $(fresh_if_moved "$build" tests/fuzz) >/dev/null
 cmake --build "$build"
 

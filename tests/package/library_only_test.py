@@ -45,7 +45,8 @@ class LibraryOnlyBuild(unittest.TestCase):
         cls.scratch = tempfile.TemporaryDirectory(prefix="quillon-library-only.")
         cls.build = os.path.join(cls.scratch.name, "build")
         compiler = cache_entries(BUILD)["CMAKE_CXX_COMPILER"]
-        # A find_package of either that is still made is a configure error.
+        # A required search for either that is still made is a configure
+        # error, and one that is not required is skipped and left unused.
         cls.configured = run(
             "cmake", "-S", SOURCE, "-B", cls.build, "-G", "Ninja", "-DBUILD_TESTING=OFF",
             "-DCMAKE_CXX_COMPILER=" + compiler,
@@ -77,6 +78,11 @@ class LibraryOnlyBuild(unittest.TestCase):
             or re.search(r"FIND_PACKAGE_MESSAGE_DETAILS_(GTest|benchmark)", name)
             or re.search(r"lib(shp|gtest|gmock|benchmark)|/cmake/(GTest|benchmark)", value)]
         self.assertEqual(looked_for, [])
+        # The switches that turn the package searches off go unused when no
+        # search is made, and CMake says so.
+        unused = self.configured.stderr.split("not used by the project:")[-1].split()
+        for switch in ["CMAKE_DISABLE_FIND_PACKAGE_GTest", "CMAKE_DISABLE_FIND_PACKAGE_benchmark"]:
+            self.assertIn(switch, unused)
 
     def test_it_has_no_tests_or_benchmarks_to_build(self):
         targets = run("ninja", "-C", self.build, "-t", "targets", "all").stdout

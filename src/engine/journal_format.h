@@ -40,6 +40,8 @@ template <size_t Lanes>
 class FnvWordSum {
  public:
   void Add(const uint8_t* bytes, size_t n) {
+    // No bytes may come as no pointer at all.
+    if (n == 0) return;
     if (pendingBytes_ != 0) {
       const size_t taken = std::min(n, kBlock - pendingBytes_);
       std::memcpy(pending_.data() + pendingBytes_, bytes, taken);

@@ -16,18 +16,20 @@ using platform::OpenMode;
 // Opens a file of the table for reading and writing or, when that is
 // refused (a read-only file, folder or share, or another program reading
 // it), for reading only. A file another program writes stays closed either
-// way. A scratch copy's files gather their writes; all others are read
-// through a window.
+// way. Every file is read through a window; a scratch copy's files also
+// gather their writes above it, since reading the copy back goes over what
+// was written out moments before.
 std::unique_ptr<platform::File> OpenForUse(const DbfTable& t, const std::string& path,
                                            bool* readOnly) {
   auto& os = platform::Current();
   auto file = os.Open(path, OpenMode::kReadWriteShareRead);
   *readOnly = file == nullptr;
   if (file == nullptr) file = os.Open(path, OpenMode::kReadOnlyShareRead);
-  if (file != nullptr && t.scratchWriteOutFailed != nullptr) {
-    return std::make_unique<WriteBehindFile>(std::move(file), t.scratchWriteOutFailed);
+  auto windowed = ReadThroughWindow(std::move(file));
+  if (windowed != nullptr && t.scratchWriteOutFailed != nullptr) {
+    return std::make_unique<WriteBehindFile>(std::move(windowed), t.scratchWriteOutFailed);
   }
-  return ReadThroughWindow(std::move(file));
+  return windowed;
 }
 
 // Reads the header and the descriptors. False when the structure cannot be

@@ -57,10 +57,10 @@ struct DbfTable {
   bool headerModifiedBeforeChange = false;
   uint32_t knownLiveBeforeChange = 0;
   // Set for a scratch copy no one reads until the library has closed it (a
-  // rebuild in the temporary folder): its files are written through a
-  // gathering buffer (write_behind.h) rather than read through a window, a
-  // write-out that fails sets the flag, and its changes are written without
-  // a journal, since nothing relies on the copy before it is complete.
+  // rebuild in the temporary folder): its files gather their writes
+  // (write_behind.h) from the open on, a write-out that fails sets the flag,
+  // and its changes are written without a journal, since nothing relies on
+  // the copy before it is complete.
   bool* scratchWriteOutFailed = nullptr;
   // Records 1 to this number are known not to be marked deleted, because a
   // pack left them so and nothing has written a deleted flag among them

@@ -93,13 +93,13 @@ Recovery Apply(std::unique_ptr<platform::File> journal, const std::string& path,
   }
   ReadEntries(*journal, c);
   if (c.unreadable) return Recovery::kFailed;
+  const bool belongs = !c.damaged && Belongs(*journal, c, files);
   const bool replaced = std::any_of(c.entries.begin(), c.entries.end(),
                                     [](const Entry& e) { return InBackup(e.kind); });
   // A file replaced whole cannot be left as it is: without its backup it
   // stays closed, and so does the journal that says so.
-  if (replaced && !c.damaged && !Belongs(*journal, c, files)) return Recovery::kFailed;
-  const Recovery put = c.damaged || !Belongs(*journal, c, files) ? Recovery::kKeptAside
-                                                                  : PutBack(*journal, c, files);
+  if (replaced && !c.damaged && !belongs) return Recovery::kFailed;
+  const Recovery put = belongs ? PutBack(*journal, c, files) : Recovery::kKeptAside;
   if (put == Recovery::kKeptAside) {
     journal.reset();
     return KeepAside(path) ? Recovery::kKeptAside : Recovery::kFailed;
@@ -141,7 +141,7 @@ Recovery RecoverJournal(const std::string& path, platform::File* file, const Cha
   if (!ReadMark(*journal, &mark, &got)) return Recovery::kFailed;
   const bool cutShort = got < mark.size();
   if ((cutShort && (StartOf(mark, got, kMark) || StartOf(mark, got, kFinished))) ||
-      (!cutShort && mark == kFinished) || (got == 0)) {
+      (!cutShort && mark == kFinished)) {
     Retire(std::move(journal), path);
     return Recovery::kNothingToDo;
   }

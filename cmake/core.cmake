@@ -15,6 +15,7 @@ add_library(quillon_core STATIC
   ${QUILLON_SRC}/support/case_folding.cpp
   ${QUILLON_SRC}/platform/current_platform.cpp
   ${QUILLON_SRC}/engine/format.cpp
+  ${QUILLON_SRC}/engine/structure.cpp
   ${QUILLON_SRC}/engine/errors.cpp
   ${QUILLON_SRC}/engine/fast_paths.cpp
   ${QUILLON_SRC}/engine/read_window.cpp

@@ -50,14 +50,7 @@ uint8_t FieldTypeCode(DbfTable& t, int32_t field) {
     RecordError(t, EngineError::kFieldType, field);
     return kOtherField;
   }
-  switch (Desc(t, field).type) {
-    case 'C': return kCharacterField;
-    case 'D': return kDateField;
-    case 'N': return kNumericField;
-    case 'L': return kLogicalField;
-    case 'M': return kMemoField;
-    default: return kOtherField;
-  }
+  return FieldTypeOfLetter(Desc(t, field).type);
 }
 
 std::string FieldText(DbfTable& t, int32_t field) {

@@ -8,18 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "engine/structure.h"
 #include "engine/table.h"
 
 namespace quillon::engine {
-
-enum FieldType : uint8_t {
-  kOtherField = 0,
-  kCharacterField = 1,
-  kDateField = 2,
-  kNumericField = 3,
-  kLogicalField = 4,
-  kMemoField = 5,
-};
 
 // The number of the field with that name, 0 when none has it. Names starting
 // with a byte from "a" up are upper-cased first. The whole name is looked for

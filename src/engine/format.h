@@ -42,6 +42,7 @@ struct DbfFieldDesc {
 // Windows-1251, as some writers mark it); other programs read texts by it.
 inline constexpr size_t kCodePageByte = 29;
 inline uint8_t& CodePageOf(DbfHeader& header) { return header.reserved[kCodePageByte - 12]; }
+inline uint8_t CodePageOf(const DbfHeader& header) { return header.reserved[kCodePageByte - 12]; }
 
 using HeaderBytes = std::array<uint8_t, kHeaderSize>;
 using DescriptorBytes = std::array<uint8_t, kDescriptorSize>;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "engine/fields.h"
+#include "engine/structure.h"
 #include "support/text.h"
 
 namespace quillon::engine {
@@ -18,32 +19,10 @@ constexpr uint64_t kSizedMemoHeader = 8;  // block type and text length
 constexpr uint32_t kTextBlockType = 1;
 constexpr uint64_t kLargestBlock = std::numeric_limits<uint32_t>::max();
 
-enum class Layout { kNone, kFixed, kSized };
-
-Layout LayoutOf(const DbfTable& t) {
-  switch (t.header.version) {
-    case 0x03:
-    case 0x04:
-    case 0x05:
-    case 0x83:
-    case 0x84:
-      return Layout::kFixed;
-    case 0x30:
-    case 0xF5:
-      return Layout::kSized;
-    default:
-      return Layout::kNone;
-  }
-}
-
-// Version 0x30 keeps the block number as four binary bytes in the field; all
-// others keep it as decimal text.
-bool HasBinaryPointers(const DbfTable& t) { return t.header.version == 0x30; }
-
 // The field types whose fields hold a block number where pointers are binary.
 bool HoldsBinaryPointer(const DbfTable& t, int32_t field) {
   const uint8_t type = t.fields[static_cast<size_t>(field)].type;
-  return HasBinaryPointers(t) && (type == 'M' || type == 'G' || type == 'P');
+  return HasBinaryMemoPointers(t.header.version) && (type == 'M' || type == 'G' || type == 'P');
 }
 
 uint32_t LoadU32BigEndian(const uint8_t* p) {
@@ -60,7 +39,7 @@ uint64_t BlocksFor(uint64_t bytes, uint64_t blockSize) {
 
 // The block number the field points to; 0 for none.
 uint64_t BlockNumber(DbfTable& t, int32_t field) {
-  if (HasBinaryPointers(t)) {
+  if (HasBinaryMemoPointers(t.header.version)) {
     std::span<uint8_t> bytes = FieldBytes(t, field);
     std::array<uint8_t, 4> raw{};
     std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), raw.size()), raw.begin());
@@ -81,12 +60,13 @@ uint64_t BlockNumber(DbfTable& t, int32_t field) {
 bool PointerFits(DbfTable& t, int32_t field, uint64_t block) {
   const size_t room = FieldBytes(t, field).size();
   if (room != t.fields[static_cast<size_t>(field)].width) return false;
-  return HasBinaryPointers(t) ? room >= 4
-                              : support::Decimal(static_cast<int64_t>(block)).size() <= room;
+  return HasBinaryMemoPointers(t.header.version)
+             ? room >= 4
+             : support::Decimal(static_cast<int64_t>(block)).size() <= room;
 }
 
 void PutPointer(DbfTable& t, int32_t field, uint64_t block) {
-  if (HasBinaryPointers(t)) {
+  if (HasBinaryMemoPointers(t.header.version)) {
     StoreU32(FieldBytes(t, field).data(), static_cast<uint32_t>(block));
     t.recordModified = true;
   } else {
@@ -274,12 +254,12 @@ std::optional<uint64_t> StoreSized(DbfTable& t, int32_t field, std::string_view 
 }  // namespace
 
 bool MemoText(DbfTable& t, int32_t field, std::string& text) {
-  const Layout layout = LayoutOf(t);
-  if (t.memoFile == nullptr || layout == Layout::kNone) return true;
+  const MemoLayout layout = MemoLayoutOf(t.header.version);
+  if (t.memoFile == nullptr || layout == MemoLayout::kNone) return true;
   text.clear();
   bool read = false;
   try {
-    read = layout == Layout::kFixed ? ReadFixed(t, field, text) : ReadSized(t, field, text);
+    read = layout == MemoLayout::kFixed ? ReadFixed(t, field, text) : ReadSized(t, field, text);
   } catch (...) {
     text.clear();
   }
@@ -288,16 +268,17 @@ bool MemoText(DbfTable& t, int32_t field, std::string& text) {
 }
 
 bool SetMemoText(DbfTable& t, int32_t field, std::string_view text) {
-  const Layout layout = LayoutOf(t);
+  const MemoLayout layout = MemoLayoutOf(t.header.version);
   std::optional<uint64_t> block;
   // A record that cannot be written (the buffer stands in for it) gets no
   // memo: for the sized layout its old pointer would even name another
   // record's memo to rewrite. Without a memo file the text cannot be kept,
   // which is a failure the caller must hear of.
   if (field >= 1 && field <= t.fieldCount && !t.bufferIsStandIn && !t.readOnly &&
-      !t.memoReadOnly && t.memoFile != nullptr && layout != Layout::kNone) {
+      !t.memoReadOnly && t.memoFile != nullptr && layout != MemoLayout::kNone) {
     try {
-      block = layout == Layout::kFixed ? AppendFixed(t, field, text) : StoreSized(t, field, text);
+      block =
+          layout == MemoLayout::kFixed ? AppendFixed(t, field, text) : StoreSized(t, field, text);
     } catch (...) {
       block.reset();
     }
@@ -309,7 +290,7 @@ bool SetMemoText(DbfTable& t, int32_t field, std::string_view text) {
   PutPointer(t, field, *block);
   // The sized layout writes the record at once; the fixed one leaves it to
   // the next post.
-  return layout != Layout::kSized || WriteRecord(t);
+  return layout != MemoLayout::kSized || WriteRecord(t);
 }
 
 bool HasMemoPointer(DbfTable& t, int32_t field) {

@@ -4,6 +4,7 @@
 
 #include "engine/change_recovery.h"
 #include "engine/read_window.h"
+#include "engine/structure.h"
 #include "engine/write_behind.h"
 #include "support/text.h"
 
@@ -32,60 +33,36 @@ std::unique_ptr<platform::File> OpenForUse(const DbfTable& t, const std::string&
   return windowed;
 }
 
-// Reads the header and the descriptors. False when the structure cannot be
-// held safely: the header is incomplete, the descriptor list has no end
-// within the file or more entries than the engine holds, a record is empty or
-// larger than the record buffer, or records would overlap the descriptors.
-// Field widths that do not add up to the record length leave the table
-// readable but never written: an edit would land in a neighbouring field or
-// record. A header that claims more records than the file holds gets the
-// number the file holds.
+// The table's own file, as the source its structure is read from.
+class OpenTableFile final : public StructureSource {
+ public:
+  explicit OpenTableFile(platform::File* file) : file_(file) {}
+  bool Read(uint64_t offset, uint8_t* into, size_t length, size_t* got) override {
+    return ReadAt(file_, offset, into, length, got);
+  }
+  bool Size(uint64_t* size) override { return file_->Size(size); }
+
+ private:
+  platform::File* file_;
+};
+
+// Takes in the header and the descriptors; false when the structure cannot
+// be held safely. A table whose field widths do not add up is never
+// written.
 bool ReadStructure(DbfTable& t) {
-  HeaderBytes header_bytes{};
-  size_t got = 0;
-  if (!ReadAt(t.dbfFile.get(), 0, header_bytes.data(), kHeaderSize, &got) || got != kHeaderSize) {
-    return false;
+  OpenTableFile source(t.dbfFile.get());
+  const TableStructure s = ReadTableStructure(source);
+  t.header = s.header;
+  if (s.verdict == StructureVerdict::kRefused) return false;
+  if (s.trouble != DescriptorTrouble::kNone) {
+    RecordError(t,
+                s.trouble == DescriptorTrouble::kReadFailed ? EngineError::kHeaderBuffer
+                                                            : EngineError::kHeaderSize,
+                s.troubledField);
   }
-  t.header = DecodeHeader(header_bytes);
-
-  int count = 0;
-  for (;;) {
-    uint8_t first = 0;
-    uint64_t slot = kHeaderSize + uint64_t{kDescriptorSize} * static_cast<uint64_t>(count);
-    if (!ReadAt(t.dbfFile.get(), slot, &first, 1, &got) || got != 1) return false;
-    if (first == kDescriptorEnd) break;
-    if (++count > kMaxFields) return false;
-  }
-  const uint32_t record_length = t.header.recordLength;
-  if (record_length == 0 || record_length > kRecordBufferSize ||
-      t.header.headerLength < kHeaderSize + kDescriptorSize * count + 1) {
-    return false;
-  }
-
-  uint64_t size = 0;
-  if (!t.dbfFile->Size(&size)) return false;
-  t.header.recordCount = std::min(t.header.recordCount, RecordsHeld(t.header, size));
-
-  t.fieldCount = count;
-  uint32_t position = 2;
-  for (int i = 1; i <= count; ++i) {
-    DescriptorBytes bytes{};
-    uint64_t at = uint64_t{kDescriptorSize} * static_cast<uint64_t>(i);
-    if (!ReadAt(t.dbfFile.get(), at, bytes.data(), kDescriptorSize, &got)) {
-      bytes.fill(0);
-      RecordError(t, EngineError::kHeaderBuffer, i);
-    } else if (got < kDescriptorSize) {
-      RecordError(t, EngineError::kHeaderSize, i);
-    }
-    DbfFieldDesc& field = t.fields[static_cast<size_t>(i)];
-    field = DecodeDescriptor(bytes);
-    field.offset = position;
-    position += field.width;
-    for (auto& c : field.name) {
-      if (c >= 'a' && c <= 'z') c = static_cast<uint8_t>(c - 'a' + 'A');
-    }
-  }
-  if (position - 1 != record_length) t.readOnly = true;
+  t.fieldCount = s.fieldCount;
+  t.fields = s.fields;
+  if (s.verdict == StructureVerdict::kReadOnly) t.readOnly = true;
   t.currentRecord = 1;
   ReadRecord(t);
   return true;

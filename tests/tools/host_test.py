@@ -3,8 +3,8 @@
 script and compares what it prints and its exit status.
 
 Run one group: host_test.py GROUP (ErrorPaths, Encoding, Standalone,
-Commands, Editing, Deleted, Tour, Sample, People, Locks or Progress). The environment names the
-programs: QUILLON_HOST (the host, which loads the plug-in built beside it),
+Commands, Editing, Deleted, ForeignTables, Tour, Sample, People, Locks or
+Progress). The environment names the programs: QUILLON_HOST (the host, which loads the plug-in built beside it),
 QUILLON_PLUGIN (that plug-in) and QUILLON_STUB_PLUGIN (a stand-in with few
 exports). A group fails at once when the plug-in lacks an export it needs.
 QUILLON_UPDATE_GOLDEN=1 rewrites the tour's golden transcript. With
@@ -144,7 +144,8 @@ class ErrorPaths(HostTest):
     def test_a_mistyped_command_gets_a_suggestion(self):
         cases = {"lsit": "did you mean list?", "Show": "did you mean show?",
                  "delet": "did you mean delete?", "getfield": "did you mean getfields?",
-                 "gotoerc": "did you mean gotorec?", "exp": "did you mean export?"}
+                 "gotoerc": "did you mean gotorec?", "exp": "did you mean export?",
+                 "frist": "did you mean first?"}
         for line, guess in cases.items():
             with self.subTest(line=line):
                 self.assertFailed(self.run_lines(line), "unknown command '%s': %s" % (line, guess))
@@ -179,9 +180,9 @@ class ErrorPaths(HostTest):
         self.assertEqual((status, out), (1, b"= 5\n"))
         self.assertEqual(err, b"quillon-host: -c:3: the plug-in has no export last\n")
 
-    def test_message_boxes_of_one_call_are_told_apart(self):
+    def test_message_boxes_of_one_call_are_told_apart_and_shown_in_one_encoding(self):
         self.assertRan(run("--plugin", STUB, "-c", "first"),
-                       "message: one\ntwo\nmessage: three\ndata: 1\n")
+                       "message: one\ntwo\nmessage: три /tmp/Клиенты.dbf\ndata: 1\n")
 
     def test_bad_command_lines(self):
         script = os.path.join(self.folder, "s.qh")
@@ -536,13 +537,109 @@ class Deleted(HostTest):
                           "export csv knows the options --with-deleted and --bom, not '--frob'")
 
 
+class ForeignTables(HostTest):
+    """Tables other programs wrote, read as the library reads them: the year
+    byte, the version, a memo file missing or in another layout, a code page
+    other than Windows-1251, and a DOS Russian table shown and edited in
+    its own code page."""
+
+    needs = READ + ["fiedscount", "editrec"]
+
+    def table(self, version=0x03, year=124, code_page=0, fields=(("NAME", 8),), rows=()):
+        path = os.path.join(self.folder, "t.dbf")
+        write_table(path, list(fields), [list(row) for row in rows])
+        with open(path, "r+b") as table:
+            table.write(bytes([version, year]))
+            table.seek(29)
+            table.write(bytes([code_page]))
+        return path
+
+    def fields_line(self, label):
+        status, out, err = self.run_lines("open t.dbf", "fields")
+        self.assertEqual((status, err), (0, b""), out)
+        return next(line for line in out.decode("utf-8").split("\n") if line.startswith(label))
+
+    def test_the_year_byte_is_read_as_the_library_writes_it(self):
+        for byte, year in [(26, 2026), (79, 2079), (80, 1980), (99, 1999), (124, 2024)]:
+            with self.subTest(byte=byte):
+                self.table(year=byte)
+                self.assertEqual(self.fields_line("last update: "), "last update: %d-01-31" % year)
+
+    def test_versions_are_named_by_what_the_library_reads(self):
+        for version, named in [(0x83, "memo texts, if any, in 512-byte blocks"),
+                               (0xF5, "in blocks that carry their size)"),
+                               (0x30, "block numbers stored as binary"),
+                               (0x8B, "the library reads no memo texts for this version")]:
+            with self.subTest(version=version):
+                self.table(version=version)
+                self.assertIn(named, self.fields_line("version: "))
+
+    def test_open_warns_of_what_makes_texts_read_wrongly_or_as_empty(self):
+        memo = (("NAME", 8), ("NOTE", 10, "M", 0))
+        cases = [(dict(fields=memo), [], "warning: memo file t.dbt is missing, so the memo fields "
+                                         "read as empty"),
+                 (dict(fields=memo), ["t.fpt"], "t.fpt is there, a FoxPro-style memo file, "
+                                                "which the plug-in does not open"),
+                 (dict(code_page=0x65), [], "warning: the header's code-page byte (0x65) says "
+                                            "the texts are in DOS Russian (code page 866), not "
+                                            "Windows-1251, so they may show wrongly: start "
+                                            "quillon-host with --table-encoding cp866"),
+                 (dict(code_page=0x03), [], "Windows Western European (code page 1252)"),
+                 (dict(code_page=0xC9), [], None),
+                 (dict(code_page=0xFE), [], "a code page the host does not know"),
+                 (dict(fields=memo), ["t.dbt"], None)]
+        for table, beside, warning in cases:
+            with self.subTest(table=table, beside=beside):
+                for name in ["t.dbt", "t.fpt"]:
+                    if os.path.exists(os.path.join(self.folder, name)):
+                        os.remove(os.path.join(self.folder, name))
+                for name in beside:
+                    with open(os.path.join(self.folder, name), "wb") as other:
+                        other.write(b"\0" * 512)
+                self.table(**table)
+                status, out, err = self.run_lines("open t.dbf")
+                self.assertEqual((status, err), (0, b""), out)
+                if warning is None:
+                    self.assertNotIn(b"warning", out)
+                else:
+                    self.assertIn(warning.encode("utf-8"), out)
+
+    def test_a_dos_russian_table_is_shown_found_and_edited_in_its_own_code_page(self):
+        path = self.table(code_page=0x65, fields=(("CITY", 8),), rows=[["x"]])
+        with open(path, "r+b") as table:
+            record = table.read().index(b"\r") + 1
+            table.seek(record + 1)
+            table.write("Москва".encode("cp866").ljust(8))
+        options = ["--table-encoding", "cp866", "--input-encoding", "utf-8"]
+        status, out, err = self.run_lines("open t.dbf", "list", "find CITY=Мос*",
+                                          "edit 1 CITY=Тверь", options=options)
+        self.assertEqual((status, err), (0, b""), out)
+        shown = out.decode("utf-8")
+        self.assertIn("1  Москва", shown)
+        self.assertIn("found: 1", shown)
+        self.assertIn("CITY  Тверь", shown)
+        self.assertNotIn("warning", shown)
+        with open(path, "rb") as table:
+            self.assertIn("Тверь".encode("cp866"), table.read())
+        status, _, err = self.run_lines("open t.dbf", "edit 1 CITY=«Тверь»", options=options)
+        self.assertEqual(status, 1)
+        self.assertIn("the table's code page (866) has no byte for the character U+00AB".encode(),
+                      err)
+
+
 class Standalone(HostTest):
-    """The host is a host: no engine code inside, the plug-in not linked."""
+    """The host is a host: of the library's code it carries only what reads a
+    table file's structure and forms names (so that it reads a table as the
+    library does), never the table, its files or the exports; the plug-in
+    is not linked."""
 
     def test_the_host_neither_carries_nor_links_the_engine(self):
         symbols = subprocess.run(["nm", "-C", "--defined-only", HOST], capture_output=True,
                                  text=True, check=True).stdout
-        self.assertNotIn("quillon::", symbols)
+        self.assertIn("quillon::engine::ReadTableStructure", symbols)
+        for part in ["DbfTable", "quillon::platform::", "quillon::host::", "quillon::api::",
+                     "quillon::engine::Change"]:
+            self.assertNotIn(part, symbols)
         needed = subprocess.run(["readelf", "-d", HOST], capture_output=True, text=True,
                                 check=True).stdout
         self.assertNotIn("libquillon", needed)
@@ -607,7 +704,7 @@ class People(HostTest):
 
     def test_open_says_why_a_table_did_not_open(self):
         os.mkdir(os.path.join(self.folder, "folder.dbf"))
-        files = {"text.dbf": b"name,city\nAnna,Moscow\n", "short.dbf": b"\x03\x7c",
+        files = {"text.dbf": b"name,city\nAnna,Moscow\nBoris,Saint Petersburg\n", "short.dbf": b"\x03\x7c",
                  # A dBase III header whose records would be 0 bytes long.
                  "damaged.dbf": struct.pack("<BBBBIHH20x", 0x03, 124, 1, 31, 1, 65, 0) +
                  struct.pack("<11sc4xBB14x", b"NAME", b"C", 8, 0) + b"\r"}
@@ -616,10 +713,10 @@ class People(HostTest):
                 f.write(data)
         cases = {"missing.dbf": "there is no file missing.dbf",
                  "folder.dbf": "folder.dbf is a folder, not a table file",
-                 "text.dbf": "text.dbf is not a dBase table",
-                 "short.dbf": "short.dbf is not a dBase table",
-                 "damaged.dbf": "damaged.dbf is damaged: its header and field list do not hold "
-                                "together"}
+                 "text.dbf": "text.dbf is not a dBase table, or a damaged one",
+                 "short.dbf": "short.dbf is not a dBase table: it is too short to hold a header",
+                 "damaged.dbf": "damaged.dbf is not a dBase table, or a damaged one: its header "
+                                "and field list do not hold together"}
         for name, reason in cases.items():
             with self.subTest(table=name):
                 status, _, err = self.run_lines("open " + name, "GetType")
@@ -631,7 +728,7 @@ class People(HostTest):
         status, out, err = self.run_lines("open t.dbf", "fields")
         self.assertEqual((status, err), (0, b""))
         self.assertEqual(out.decode("utf-8").split("\n", 2)[2], "\n".join([
-            "table: t.dbf", "version: 0x03 (dBase III, no memo)", "records: 3",
+            "table: t.dbf", "version: 0x03 (memo texts, if any, in 512-byte blocks)", "records: 3",
             "last update: 2024-01-31", "memo file: none",
             "#  NAME   TYPE         WIDTH  DECIMALS",
             "1  NAME   C character  12     0",
@@ -714,7 +811,7 @@ class Locks(HostTest):
     """A table another program holds, told apart (Linux: the plug-in's
     sharing rules are file locks)."""
 
-    needs = READ + ["fiedscount"]
+    needs = READ + ["fiedscount", "editrec", "addrec", "delrec"]
 
     def test_held_for_writing_or_only_for_reading(self):
         path = os.path.join(self.folder, "t.dbf")
@@ -731,6 +828,19 @@ class Locks(HostTest):
                     self.assertEqual((status, err), (0, b""))
                     self.assertIn(expected.encode(), out)
         self.assertNotIn(b"reading only", self.run_lines("open t.dbf")[1])
+
+    def test_changes_to_a_table_open_for_reading_only_are_refused(self):
+        path = os.path.join(self.folder, "t.dbf")
+        write_table(path, [("NAME", 8)], [["Anna"]])
+        with open(path, "rb") as held:
+            before = held.read()
+            fcntl.flock(held, fcntl.LOCK_SH)
+            for line in ["edit 1 NAME=Bob", "add NAME=Bob", "delete 1"]:
+                with self.subTest(line=line):
+                    self.assertFailed(self.run_lines("open t.dbf", line),
+                                      "the table is open for reading only")
+        with open(path, "rb") as table:
+            self.assertEqual(table.read(), before)
 
 
 class Progress(HostTest):
@@ -811,7 +921,7 @@ def missing_exports(names):
 
 def main():
     groups = {group.__name__: group for group in
-              [ErrorPaths, Encoding, Standalone, Commands, Editing, Deleted, Tour, Sample,
+              [ErrorPaths, Encoding, Standalone, Commands, Editing, Deleted, ForeignTables, Tour, Sample,
                People, Locks, Progress]}
     if len(sys.argv) != 2 or sys.argv[1] not in groups or not os.path.isfile(HOST):
         sys.exit("usage: QUILLON_HOST=... host_test.py " + "|".join(groups))

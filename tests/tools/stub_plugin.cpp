@@ -1,7 +1,8 @@
 // A stand-in plug-in for quillon-host's tests: it has the slot exports and
 // two table exports: `first`, which shows two message boxes the way the
 // Linux plug-in shows them (each text and a line feed in one write to
-// standard error), and `prev`, which takes a second and a half, as a long
+// standard error), the second a Windows-1251 word quoting a path the file
+// system spells in UTF-8, and `prev`, which takes a second and a half, as a long
 // call does. Every other export is missing on purpose.
 #include <unistd.h>
 
@@ -29,7 +30,7 @@ int32_t GetData() { return data; }
 
 void first() {
   Show("one\r\ntwo");
-  Show("three");
+  Show("\xF2\xF0\xE8 /tmp/Клиенты.dbf");  // "три" in Windows-1251, then the path
   data = 1;
 }
 

@@ -79,10 +79,7 @@ bool ReadUtf8(std::string_view text, size_t& at, char32_t& c) {
 std::string Cp1251ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() * 2);
-  for (char byte : text) {
-    const auto b = static_cast<unsigned char>(byte);
-    AppendUtf8(b < 0x80 ? b : kHighHalf[b - 0x80], out);
-  }
+  for (char byte : text) AppendUtf8(Cp1251Character(byte), out);
   return out;
 }
 
@@ -95,21 +92,48 @@ bool Utf8ToCp1251(std::string_view text, std::string& out, std::string& problem)
       problem = "the text is not valid UTF-8 (byte " + std::to_string(at + 1) + ")";
       return false;
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-      continue;
-    }
-    size_t found = 0;
-    while (found < kHighHalf.size() && (kHighHalf[found] != c || c == kReplacement)) ++found;
-    if (found == kHighHalf.size()) {
-      char name[16];
-      std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
-      problem = std::string("the character ") + name + " has no Windows-1251 byte";
+    char byte = 0;
+    if (!Cp1251ByteOf(c, byte)) {
+      problem = "the character " + CharacterName(c) + " has no Windows-1251 byte";
       return false;
     }
-    out += static_cast<char>(0x80 + found);
+    out += byte;
   }
   return true;
+}
+
+bool IsUtf8(std::string_view text) {
+  char32_t c = 0;
+  for (size_t at = 0; at < text.size();) {
+    if (!ReadUtf8(text, at, c)) return false;
+  }
+  return true;
+}
+
+char32_t Cp1251Character(char byte) {
+  const auto b = static_cast<unsigned char>(byte);
+  return b < 0x80 ? b : kHighHalf[b - 0x80];
+}
+
+bool Cp1251ByteOf(char32_t c, char& byte) {
+  if (c < 0x80) {
+    byte = static_cast<char>(c);
+    return true;
+  }
+  if (c == kReplacement) return false;
+  for (size_t found = 0; found < kHighHalf.size(); ++found) {
+    if (kHighHalf[found] == c) {
+      byte = static_cast<char>(0x80 + found);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string CharacterName(char32_t c) {
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
+  return name;
 }
 
 }  // namespace quillon_host

@@ -17,4 +17,14 @@ std::string Cp1251ToUtf8(std::string_view text);
 // unspecified.
 bool Utf8ToCp1251(std::string_view text, std::string& out, std::string& problem);
 
+// Whether the text is well-formed UTF-8.
+bool IsUtf8(std::string_view text);
+
+// One byte's character; 0x98 gives U+FFFD.
+char32_t Cp1251Character(char byte);
+// The byte of a character; false when Windows-1251 has none for it.
+bool Cp1251ByteOf(char32_t c, char& byte);
+// "U+0416", how a character is named in complaints.
+std::string CharacterName(char32_t c);
+
 }  // namespace quillon_host

@@ -7,11 +7,15 @@
 
 #include "exchange.h"
 #include "failure.h"
+#include "os.h"
 #include "suggestion.h"
+#include "support/field_names.h"
 #include "table_reading.h"
 #include "table_view.h"
 
 namespace quillon_host {
+
+using quillon::support::SearchedFieldName;
 
 namespace {
 
@@ -143,10 +147,10 @@ std::vector<Assignment> Assignments(const TableFacts& facts, const std::string& 
     if (equals == std::string::npos) {
       throw Failure("'" + item + "' is no NAME=VALUE: " + std::string(usage));
     }
-    const std::string name = AsFieldName(std::string_view(item).substr(0, equals));
+    const std::string name = SearchedFieldName(std::string_view(item).substr(0, equals));
     const auto field =
         std::find_if(facts.fields.begin(), facts.fields.end(),
-                     [&](const FieldFacts& f) { return AsFieldName(f.name) == name; });
+                     [&](const FieldFacts& f) { return SearchedFieldName(f.name) == name; });
     if (field == facts.fields.end()) {
       throw Failure("the table has no field '" + name + "'" + DidYouMean(name, names) +
                     " (its fields: " + Joined(names, ", ") + ")");
@@ -157,9 +161,12 @@ std::vector<Assignment> Assignments(const TableFacts& facts, const std::string& 
   return assignments;
 }
 
-std::string Request(const std::vector<Assignment>& assignments) {
+// The values in the table's code page, once they are checked.
+std::string Request(const std::vector<Assignment>& assignments, TableEncoding table) {
   std::string request;
-  for (const Assignment& a : assignments) request += a.field->name + "=" + a.value + "|";
+  for (const Assignment& a : assignments) {
+    request += a.field->name + "=" + ToTableText(a.value, table) + "|";
+  }
   return request;
 }
 
@@ -171,6 +178,16 @@ int32_t RecordNumber(std::string_view word, int32_t count, std::string_view comm
                   std::to_string(count) + " records (1 to " + std::to_string(count) + ")");
   }
   return number;
+}
+
+// A table the plug-in could open only for reading takes every change
+// without a word and keeps none of them.
+void RequireWritable(Plugin& plugin) {
+  if (!HeldForWriting(plugin.TablePath())) {
+    throw Failure(
+        "the table is open for reading only (the file, its folder or another program does not "
+        "let it be written), so nothing was changed");
+  }
 }
 
 // The change's call; a message box from it means the change was refused.
@@ -198,23 +215,28 @@ int32_t DeletedBefore(const std::vector<int32_t>& deleted, int32_t record) {
 }  // namespace
 
 std::string CheckedValue(const FieldFacts& field, const std::string& value) {
-  switch (field.type) {
-    case 'D':
+  namespace engine = quillon::engine;
+  // A float field holds a number for people, though the library stores it
+  // as it stores text.
+  if (field.type == 'F') return CheckedNumber(field, value);
+  switch (engine::FieldTypeOfLetter(static_cast<uint8_t>(field.type))) {
+    case engine::kDateField:
       return CheckedDate(field, value);
-    case 'L':
+    case engine::kLogicalField:
       return CheckedLogical(field, value);
-    case 'N':
-    case 'F':
+    case engine::kNumericField:
       return CheckedNumber(field, value);
-    case 'C':
-      if (static_cast<int>(value.size()) > field.width) {
-        throw Failure(Says(field, value) + " is " + std::to_string(value.size()) +
-                      " characters long; the field holds " + std::to_string(field.width));
-      }
+    case engine::kMemoField:
       return value;
-    default:
-      return value;
+    case engine::kCharacterField:
+    case engine::kOtherField:
+      break;
   }
+  if (static_cast<int>(value.size()) > field.width) {
+    throw Failure(Says(field, value) + " is " + std::to_string(value.size()) +
+                  " characters long; the field holds " + std::to_string(field.width));
+  }
+  return value;
 }
 
 void EditRecord(Plugin& plugin, const Printer& printer, std::string_view argument,
@@ -236,9 +258,10 @@ void EditRecord(Plugin& plugin, const Printer& printer, std::string_view argumen
                   " is marked deleted, and the pack that follows every change would remove it, "
                   "edit and all: add it again instead");
   }
+  RequireWritable(plugin);
   plugin.SetData(record);
   PrintMessages(printer, plugin.Run("gotorec"));
-  plugin.SetFile(Request(assignments));
+  plugin.SetFile(Request(assignments, rules.table));
   Change(plugin, printer, "editrec");
   ShowNumber(plugin, printer, record - DeletedBefore(deleted, record));
 }
@@ -249,7 +272,8 @@ void AddRecord(Plugin& plugin, const Printer& printer, std::string_view argument
   const TableFacts facts = FactsOfOpenTable(plugin);
   const std::vector<Assignment> assignments =
       Assignments(facts, AsValue(argument, rules), "add needs NAME=VALUE|NAME=VALUE...");
-  plugin.SetFile(Request(assignments));
+  RequireWritable(plugin);
+  plugin.SetFile(Request(assignments, rules.table));
   Change(plugin, printer, "addrec");
   ShowNumber(plugin, printer, RecordCountOfOpenTable(plugin, printer));
 }
@@ -259,6 +283,7 @@ void DeleteRecord(Plugin& plugin, const Printer& printer, std::string_view argum
   const std::vector<std::string_view> words = Words(argument);
   if (words.size() != 1) throw Failure("delete needs one record number: delete N");
   const int32_t record = RecordNumber(words[0], count, "delete");
+  RequireWritable(plugin);
   plugin.SetData(record);
   PrintMessages(printer, plugin.Run("gotorec"));
   Change(plugin, printer, "delrec");

@@ -156,7 +156,7 @@ std::vector<std::string_view> ArgumentlessExchanges() {
 
 void PrintMessages(const Printer& printer, const std::vector<std::string>& messages,
                    std::string_view path) {
-  for (const std::string& message : messages) printer.Line("message: ", message, path);
+  for (const std::string& message : messages) printer.MessageLine(message, path);
 }
 
 std::vector<std::string> ExchangeHelp(std::string_view name) {

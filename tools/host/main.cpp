@@ -43,7 +43,8 @@ int Run(int argc, char** argv) {
       return kBadCommandLine;
     }
   }
-  const InputRules input{options.utf8Input.value_or(LocaleIsUtf8()), options.escapes};
+  const InputRules input{options.utf8Input.value_or(LocaleIsUtf8()), options.escapes,
+                         options.tableEncoding};
   PrepareStandardStreams(options.raw, input.utf8);
 
   const std::string path = options.plugin.empty() ? DefaultPluginPath() : options.plugin;
@@ -54,7 +55,7 @@ int Run(int argc, char** argv) {
     return kPluginNotLoaded;
   }
   Plugin plugin(std::move(library));
-  const Printer printer(options.raw);
+  const Printer printer(options.raw, options.tableEncoding);
   Interpreter interpreter(plugin, printer, {options.keepGoing, options.echo, input});
 
   if (file.is_open()) return interpreter.RunScript(file, options.script);

@@ -15,6 +15,8 @@ const char* const kUsage =
     "  --input-encoding ENC    how lines are written: utf-8 or cp1251 (default: as the\n"
     "                          locale has it); values reach the plug-in in Windows-1251,\n"
     "                          paths reach the file system as it spells names\n"
+    "  --table-encoding ENC    the code page the table's texts are in: cp1251 (the\n"
+    "                          default) or cp866; values are shown and stored in it\n"
     "  --escapes               \\n \\r \\t \\\\ and \\xHH in values stand for their bytes\n"
     "  --raw                   show the plug-in's texts as its own bytes, not as UTF-8\n"
     "  --echo                  print each line of the script before what it does\n"
@@ -75,6 +77,11 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       options.utf8Input = encoding == "utf-8" || encoding == "utf8";
       if (!*options.utf8Input && encoding != "cp1251" && encoding != "windows-1251") {
         error = "unknown input encoding '" + value + "' (cp1251 or utf-8)";
+        return false;
+      }
+    } else if (TakeValue("--table-encoding", argc, argv, at, value)) {
+      if (!TableEncodingNamed(Lower(value), options.tableEncoding)) {
+        error = "unknown table encoding '" + value + "' (cp1251 or cp866)";
         return false;
       }
     } else if (arg.starts_with("-") && arg != "-") {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "table_encoding.h"
+
 namespace quillon_host {
 
 struct Options {
@@ -16,6 +18,7 @@ struct Options {
   bool raw = false;
   std::optional<bool> utf8Input;  // unset: as the locale has it
   bool escapes = false;
+  TableEncoding tableEncoding = TableEncoding::kWindows1251;
   bool echo = false;
   bool help = false;
   bool version = false;

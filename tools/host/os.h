@@ -54,6 +54,9 @@ bool LocaleIsUtf8();
 bool PathFromUtf8(const std::string& utf8, std::string& path);
 // A path as those calls take it, shown in UTF-8.
 std::string PathToUtf8(const std::string& path);
+// Whether those calls spell names in UTF-8 (Linux) rather than in the
+// Windows-1251 of the plug-in's texts or another ANSI code page (Windows).
+bool PathsAreUtf8();
 
 // Why the last call of the C library or the system failed, as the system
 // says it; ClearSystemError first, so that an old reason is not taken for

@@ -163,6 +163,8 @@ bool PathFromUtf8(const std::string& utf8, std::string& path) {
 
 std::string PathToUtf8(const std::string& path) { return path; }
 
+bool PathsAreUtf8() { return true; }
+
 void ClearSystemError() { errno = 0; }
 
 std::string SystemError() {

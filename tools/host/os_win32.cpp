@@ -147,6 +147,8 @@ std::string PathToUtf8(const std::string& path) {
   return Recode(path, CP_ACP, CP_UTF8, utf8) ? utf8 : path;
 }
 
+bool PathsAreUtf8() { return false; }
+
 void ClearSystemError() {
   SetLastError(0);
   errno = 0;

@@ -17,13 +17,22 @@ void Write(std::FILE* stream, std::string_view bytes) {
 }  // namespace
 
 std::string Printer::Shown(std::string_view text, std::string_view path) const {
-  if (path.empty()) return ShownText(text);
+  return ShownAround(text, path, &Printer::ShownText);
+}
+
+std::string Printer::ShownAround(std::string_view text, std::string_view path,
+                                 std::string (Printer::*show)(std::string_view) const) const {
+  if (path.empty()) return (this->*show)(text);
   std::string shown;
   for (size_t at; (at = text.find(path)) != std::string_view::npos;
        text.remove_prefix(at + path.size())) {
-    shown += ShownText(text.substr(0, at)) + ShownPath(path);
+    shown += (this->*show)(text.substr(0, at)) + ShownPath(path);
   }
-  return shown + ShownText(text);
+  return shown + (this->*show)(text);
+}
+
+std::string Printer::TableText(std::string_view stored) const {
+  return raw_ ? std::string(stored) : FromTableText(stored, table_);
 }
 
 std::string Printer::ShownPath(std::string_view path) const {
@@ -46,6 +55,32 @@ void Printer::Line(std::string_view label, std::string_view text, std::string_vi
   Write(stdout, Shown(text, path));
   Write(stdout, "\n");
   std::fflush(stdout);
+}
+
+std::string Printer::ShownMessageText(std::string_view text) const {
+  if (raw_ || !PathsAreUtf8()) return ShownText(text);
+  std::string shown;
+  size_t plain = 0;
+  for (size_t at = 0; at < text.size();) {
+    if (static_cast<unsigned char>(text[at]) < 0x80) {
+      ++at;
+      continue;
+    }
+    size_t end = at;
+    while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80) ++end;
+    const std::string_view stretch = text.substr(at, end - at);
+    if (IsUtf8(stretch)) {
+      shown += ShownText(text.substr(plain, at - plain));
+      shown += stretch;
+      plain = end;
+    }
+    at = end;
+  }
+  return shown + ShownText(text.substr(plain));
+}
+
+void Printer::MessageLine(std::string_view text, std::string_view path) const {
+  Utf8Line("message: " + ShownAround(text, path, &Printer::ShownMessageText));
 }
 
 void Printer::Utf8Line(std::string_view text) const {

@@ -88,7 +88,7 @@ void Interpreter::Dispatch(std::string_view command, const std::string& argument
   } else if (command == "list") {
     ListRecords(plugin_, printer_, argument);
   } else if (command == "find") {
-    FindRecords(plugin_, printer_, AsValue(argument, rules));
+    FindRecords(plugin_, printer_, ToTableText(AsValue(argument, rules), rules.table));
   } else if (command == "export") {
     ExportCsv(plugin_, printer_, argument, rules);
   } else if (command == "edit") {

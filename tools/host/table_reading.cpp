@@ -77,12 +77,13 @@ std::vector<std::string> ColumnValues(Plugin& plugin, const Printer& printer,
   std::string_view answer = reply;
   for (size_t end; (end = answer.find("|#")) != std::string_view::npos;
        answer.remove_prefix(end + 2)) {
-    values.emplace_back(answer.substr(0, end));
+    values.push_back(printer.TableText(answer.substr(0, end)));
   }
   if (values.size() == records.size() && answer.empty()) return values;
   values.clear();
   for (int32_t record : records) {
-    values.push_back(WithoutEnd(Ask(plugin, printer, "getdataotdo", request(record)), "|#"));
+    values.push_back(printer.TableText(
+        WithoutEnd(Ask(plugin, printer, "getdataotdo", request(record)), "|#")));
   }
   return values;
 }
@@ -90,17 +91,6 @@ std::vector<std::string> ColumnValues(Plugin& plugin, const Printer& printer,
 void MoveCursorBack(Plugin& plugin, const Printer& printer, int32_t cursor) {
   plugin.SetData(cursor);
   PrintMessages(printer, plugin.Run("gotorec"));
-}
-
-std::string AsFieldName(std::string_view name) {
-  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  while (!name.empty() && blank(name.front())) name.remove_prefix(1);
-  while (!name.empty() && blank(name.back())) name.remove_suffix(1);
-  std::string upper(name);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
 }
 
 std::vector<std::string_view> Words(std::string_view text) {

@@ -51,8 +51,6 @@ RecordRange ParseRange(const std::vector<std::string_view>& words, std::string_v
 // the last record (of a table that has any), which would show nothing.
 std::vector<int32_t> RecordsIn(const RecordRange& range, int32_t count, std::string_view command);
 
-// finddata's reading of a field name: trimmed, ASCII letters upper-cased.
-std::string AsFieldName(std::string_view name);
 
 // The argument's words, split at blanks.
 std::vector<std::string_view> Words(std::string_view text);

@@ -11,10 +11,13 @@
 #include "layout.h"
 #include "os.h"
 #include "suggestion.h"
+#include "support/field_names.h"
 #include "table_file.h"
 #include "table_reading.h"
 
 namespace quillon_host {
+
+using quillon::support::SearchedFieldName;
 
 namespace {
 
@@ -69,6 +72,18 @@ void TellDeleted(Plugin& plugin, const Printer& printer) {
                                        "add or delete removes them for good)");
 }
 
+// Said by open: what makes texts of the table read wrongly or as empty.
+void WarnOfForeignParts(Plugin& plugin, const Printer& printer, const std::string& path) {
+  TableFacts facts;
+  if (ReadTableFacts(path, facts) != TableShape::kTable) return;
+  if (std::any_of(facts.fields.begin(), facts.fields.end(), IsMemoField)) {
+    const MemoFileState memoFile = MemoFileOf(path, plugin.MemoPath());
+    if (!memoFile.found) printer.Line("warning: memo file ", memoFile.problem, plugin.MemoPath());
+  }
+  const std::string codePage = CodePageWarning(facts.codePage, printer.tableEncoding());
+  if (!codePage.empty()) printer.Line("warning: ", codePage);
+}
+
 std::string Date(const TableFacts& facts) {
   char date[16];
   std::snprintf(date, sizeof date, "%04d-%02d-%02d", facts.year, facts.month, facts.day);
@@ -90,6 +105,7 @@ void OpenTable(Plugin& plugin, const Printer& printer, const std::string& path) 
   printer.Line("records: ", std::to_string(RecordCountOfOpenTable(plugin, printer)));
   printer.Line("fields: ", Joined(names, ", "));
   TellDeleted(plugin, printer);
+  WarnOfForeignParts(plugin, printer, path);
   if (!HeldForWriting(path)) {
     printer.Line("",
                  "open for reading only: the file, its folder or another program does not "
@@ -111,19 +127,16 @@ void DescribeTable(Plugin& plugin, const Printer& printer) {
   printer.Line("records: ", std::to_string(count));
   TellDeleted(plugin, printer);
   printer.Line("last update: ", Date(facts));
-  const bool memoFields = std::any_of(facts.fields.begin(), facts.fields.end(),
-                                      [](const FieldFacts& f) { return f.type == 'M'; });
-  if (memo != path && KindOfFile(memo) == FileKind::kFile) {
+  const MemoFileState memoFile = MemoFileOf(path, memo);
+  if (memoFile.found) {
     printer.Line("memo file: ", memo, memo);
-  } else if (!memoFields) {
+  } else if (!std::any_of(facts.fields.begin(), facts.fields.end(), IsMemoField)) {
     printer.Line("memo file: ", "none");
-  } else if (memo == path) {
-    printer.Line("memo file: ",
-                 "none: the file name holds no \"dbf\" to name one after, so the "
-                 "memo fields read as empty");
   } else {
-    printer.Line("memo file: ", memo + " is missing, so the memo fields read as empty", memo);
+    printer.Line("memo file: ", memoFile.problem, memo);
   }
+  const std::string codePage = CodePageWarning(facts.codePage, printer.tableEncoding());
+  if (!codePage.empty()) printer.Line("warning: ", codePage);
   std::vector<Row> rows(1, Row{"#", "NAME", "TYPE", "WIDTH", "DECIMALS"});
   for (size_t i = 0; i < facts.fields.size(); ++i) {
     const FieldFacts& field = facts.fields[i];
@@ -146,12 +159,14 @@ void ShowRecord(Plugin& plugin, const Printer& printer) {
   }
   const std::vector<std::string> names = FieldNames(plugin, printer);
   std::vector<std::string> values = Items(Ask(plugin, printer, "getcurrecall", ""));
+  for (std::string& value : values) value = printer.TableText(value);
   if (values.size() != names.size()) {
     // A value holds "|": each field is asked for on its own.
     values.clear();
     for (const std::string& name : names) {
       const std::string value = Ask(plugin, printer, "getcurn", name);
-      values.push_back(value.ends_with("|") ? value.substr(0, value.size() - 1) : value);
+      values.push_back(
+          printer.TableText(value.ends_with("|") ? value.substr(0, value.size() - 1) : value));
     }
   }
   printer.Line("record: ", std::to_string(cursor) + " of " + std::to_string(count));
@@ -173,7 +188,7 @@ void FindRecords(Plugin& plugin, const Printer& printer, const std::string& requ
   if (equals == std::string::npos) throw Failure("find needs NAME=PATTERN");
   RecordCountOfOpenTable(plugin, printer);
   const std::vector<std::string> names = FieldNames(plugin, printer);
-  const std::string name = AsFieldName(std::string_view(request).substr(0, equals));
+  const std::string name = SearchedFieldName(std::string_view(request).substr(0, equals));
   if (std::find(names.begin(), names.end(), name) == names.end()) {
     throw Failure("the table has no field '" + name + "'" + DidYouMean(name, names) +
                   " (its fields: " + Joined(names, ", ") + ")");

@@ -9,11 +9,16 @@
 #include <string>
 #include <string_view>
 
+#include "table_encoding.h"
+
 namespace quillon_host {
 
 struct InputRules {
   bool utf8 = true;
   bool escapes = false;
+  // What the values the commands store are turned into; raw calls pass
+  // values on as typed.
+  TableEncoding table = TableEncoding::kWindows1251;
 };
 
 // Throws Failure when the text is not well-formed UTF-8, holds a character

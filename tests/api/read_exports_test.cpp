@@ -94,7 +94,8 @@ std::string Stripped(const std::string& raw) {
 
 TEST_F(ReadExportsTest, EveryRecordOfEveryFixtureTableReadsAsItsWriterStoredIt) {
   for (const char* name :
-       {"db3_memo", "db3_plain", "db3_empty", "xbase_memo", "vfp_memo", "fox_memo"}) {
+       {"db3_memo", "db3_plain", "db3_empty", "xbase_memo", "vfp_memo", "fox_memo",
+        "gdal_plain"}) {
     SCOPED_TRACE(name);
     const Json fixture = ParseJson(ReadWholeFile(FixturePath(std::string(name) + ".json")));
     const std::string table = dir_.CopyFixture(fixture["table"].text, fixture["table"].text);

@@ -626,6 +626,42 @@ class ForeignTables(HostTest):
         self.assertIn("the table's code page (866) has no byte for the character U+00AB".encode(),
                       err)
 
+    def test_tables_python3_dbf_and_gdal_made_read_and_edit_as_their_writers_stored_them(self):
+        import json
+        for name in ["db3_memo", "gdal_plain"]:
+            with self.subTest(table=name):
+                with open(os.path.join(SOURCE, "tests", "fixtures", name + ".json")) as facts:
+                    facts = json.load(facts)
+                for part in [facts["table"], facts["memo_file"]]:
+                    if part:
+                        shutil.copy(os.path.join(SOURCE, "tests", "fixtures", part), self.folder)
+                status, out, err = self.run_lines("open " + facts["table"], "fields", "list")
+                self.assertEqual((status, err), (0, b""), out)
+                shown = out.decode("utf-8")
+                self.assertNotIn("warning", shown)
+                self.assertIn("last update: 2024-01-31", shown)
+                for field in facts["fields"]:
+                    self.assertRegex(shown, r"\n\d+ +%s +%s \w+ +%d +%d\n" % (
+                        field["name"], field["type"], field["width"], field["decimals"]))
+                rows = shown.rsplit("\n#", 1)[1].split("\n")[1:]
+                for number, record in enumerate(facts["records"], 1):
+                    mark = "*" if record["deleted"] else ""
+                    row = next(row for row in rows if row.split(" ")[0] == mark + str(number))
+                    text = record["values"][0].encode("latin-1").decode("cp1251").strip()
+                    self.assertIn(text, row)
+                table = os.path.join(self.folder, facts["table"])
+                status, out, err = self.run_lines("open " + facts["table"], "edit 1 NAME=Пётр",
+                                                  options=["--input-encoding", "utf-8"])
+                self.assertEqual((status, err), (0, b""), out)
+                live = [r for r in facts["records"] if not r["deleted"]]
+                read_back = subprocess.run(
+                    ["/usr/bin/python3", "-c", "import sys, dbfread; print([r['NAME'] for r in "
+                     "dbfread.DBF(sys.argv[1], encoding='cp1251', char_decode_errors='strict')])",
+                     table], capture_output=True, text=True, check=True).stdout
+                names = ["Пётр"] + [r["values"][0].encode("latin-1").decode("cp1251").strip()
+                                    for r in live[1:]]
+                self.assertEqual(read_back.strip(), repr(names))
+
 
 class Standalone(HostTest):
     """The host is a host: of the library's code it carries only what reads a

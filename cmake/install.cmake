@@ -1,7 +1,8 @@
 # What `cmake --install` puts in place. On Linux: the library with its
 # version and soname, the header, a CMake package (find_package(Quillon)
-# gives Quillon::quillon), a pkg-config file and quillon-host. For Windows
-# the same files, laid out flat, make the zip that CPack builds with
+# gives Quillon::quillon), a pkg-config file, quillon-host, and the README,
+# docs/ and examples/ as documents. For Windows the same files, laid out
+# flat, make the zip that CPack builds with
 #   cmake --build --preset win32 --target package
 
 install(FILES include/quillon.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
@@ -40,6 +41,8 @@ else()
   install(FILES "${CMAKE_CURRENT_BINARY_DIR}/quillon.pc"
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
+  # Whatever docs/ and examples/ hold when installing is installed.
   install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(DIRECTORY examples DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()

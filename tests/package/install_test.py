@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """cmake --install into a scratch prefix, then a host developer's build
-against what it installed: the CMake package, the pkg-config file, the
-header from C and C++, the soname, and the installed quillon-host.
+against what it installed: the CMake package, the installed example built
+with the pkg-config file from C and C++ and run as the library folder
+allows (LD_LIBRARY_PATH, or an rpath), the soname, the documents and
+examples, and the installed quillon-host.
 
 Usage: install_test.py BUILD_DIR"""
 
@@ -11,8 +13,8 @@ import sys
 import tempfile
 import unittest
 
-from package_support import (C_HOST, PACKAGE_TESTS, TABLE, copy_fixture,
-                             expected_c_host_output, project_version)
+from package_support import (PACKAGE_TESTS, SOURCE, TABLE, copy_fixture,
+                             expected_print_table_output, project_version)
 
 BUILD = ""
 
@@ -38,9 +40,9 @@ class InstalledPackage(unittest.TestCase):
     def installed(self, *parts):
         return os.path.join(self.prefix, *parts)
 
-    def assertHostReadsTheTable(self, program):
-        done = run(program, TABLE, cwd=self.tables)
-        self.assertEqual(done.stdout, expected_c_host_output())
+    def assertHostReadsTheTable(self, program, environment=None):
+        done = run(program, TABLE, cwd=self.tables, env=environment)
+        self.assertEqual(done.stdout, expected_print_table_output())
 
     def test_the_library_carries_its_version_and_soname(self):
         version = project_version()
@@ -58,21 +60,36 @@ class InstalledPackage(unittest.TestCase):
                          "-DCMAKE_PREFIX_PATH=" + self.prefix, text=True)
         self.assertIn("Quillon version: " + project_version(), configured.stdout)
         run("cmake", "--build", build)
-        self.assertHostReadsTheTable(os.path.join(build, "c_host"))
+        self.assertHostReadsTheTable(os.path.join(build, "print_table"))
 
-    def test_pkg_config_gives_the_flags_and_the_header_suits_c_and_cxx(self):
+    def test_the_documents_and_examples_are_installed_as_the_source_has_them(self):
+        documents = self.installed("share", "doc", "Quillon")
+        self.assertTrue(os.path.isfile(os.path.join(documents, "README.md")))
+        for folder, installed in [("docs", ""), ("examples", "examples")]:
+            with self.subTest(folder=folder):
+                source = set(os.listdir(os.path.join(SOURCE, folder)))
+                self.assertLessEqual(source, set(os.listdir(os.path.join(documents, installed))))
+
+    def pkg_config(self, *what):
         environment = dict(os.environ, PKG_CONFIG_PATH=self.installed("lib", "pkgconfig"))
-        flags = run("pkg-config", "--cflags", "--libs", "quillon", env=environment,
-                    text=True).stdout.split()
-        self.assertEqual(run("pkg-config", "--modversion", "quillon", env=environment,
-                             text=True).stdout.strip(), project_version())
-        rpath = "-Wl,-rpath," + self.installed("lib")
+        return run("pkg-config", *what, "quillon", env=environment, text=True).stdout.split()
+
+    def test_the_installed_example_builds_with_pkg_config_from_c_and_cxx(self):
+        self.assertEqual(self.pkg_config("--modversion"), [project_version()])
+        libdir = self.pkg_config("--variable=libdir")[0]
+        self.assertEqual(os.path.realpath(libdir), os.path.realpath(self.installed("lib")))
+        example = self.installed("share", "doc", "Quillon", "examples", "print_table.c")
+        flags = self.pkg_config("--cflags", "--libs")
+        found_by = {"LD_LIBRARY_PATH": ([], dict(os.environ, LD_LIBRARY_PATH=libdir)),
+                    "rpath": (["-Wl,-rpath," + libdir], None)}
         for compiler in [["cc", "-std=c99"], ["c++", "-std=c++20", "-x", "c++"]]:
-            with self.subTest(compiler=compiler[0]):
-                program = os.path.join(self.scratch.name, "host-" + compiler[0])
-                run(*compiler, "-Wall", "-Wextra", "-Wpedantic", "-Werror", C_HOST, "-o",
-                    program, *flags, rpath)
-                self.assertHostReadsTheTable(program)
+            for way, (link, environment) in found_by.items():
+                with self.subTest(compiler=compiler[0], found_by=way):
+                    program = os.path.join(self.scratch.name, "print_table-%s-%s" % (
+                        compiler[0], way))
+                    run(*compiler, "-Wall", "-Wextra", "-Wpedantic", "-Werror", example, "-o",
+                        program, *flags, *link)
+                    self.assertHostReadsTheTable(program, environment)
 
     def test_the_installed_quillon_host_finds_the_installed_plug_in(self):
         host = self.installed("bin", "quillon-host")

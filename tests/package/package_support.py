@@ -1,5 +1,6 @@
 """What the package tests share: the project's version as CMakeLists.txt
-states it, the fixture table, and the expected output of c_host.c."""
+states it, the fixture table, and the expected output of
+examples/print_table.c."""
 
 import os
 import re
@@ -7,7 +8,6 @@ import shutil
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PACKAGE_TESTS = os.path.join(SOURCE, "tests", "package")
-C_HOST = os.path.join(PACKAGE_TESTS, "c_host.c")
 TABLE = "db3_plain.dbf"
 
 
@@ -20,7 +20,7 @@ def copy_fixture(folder):
     shutil.copy(os.path.join(SOURCE, "tests", "fixtures", TABLE), folder)
 
 
-def expected_c_host_output():
-    """c_host on the fixture, as Windows-1251 bytes with LF line ends."""
-    with open(os.path.join(PACKAGE_TESTS, "c_host.expected"), "rb") as expected:
+def expected_print_table_output():
+    """print_table on the fixture, as Windows-1251 bytes with LF line ends."""
+    with open(os.path.join(PACKAGE_TESTS, "print_table.expected"), "rb") as expected:
         return expected.read()

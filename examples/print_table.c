@@ -1,7 +1,8 @@
-/* A host that links the plug-in and takes the exports' declarations from
-   quillon.h: prints a table's fields, then every record as the plug-in
-   gives it. Built against the installed Linux package and against each of
-   the Windows import libraries. */
+/* A host linked with the plug-in (an import library of Quillon.dll, or
+   libquillon.so), its exports declared by quillon.h: prints the plug-in's
+   name, the table's memo file and fields, then every record as the plug-in
+   gives it, in Windows-1251:
+     print_table TABLE.dbf */
 #include <stdio.h>
 
 #include "quillon.h"
@@ -9,15 +10,16 @@
 int main(int argc, char **argv) {
   int32_t fields, count, record;
   if (argc != 2) {
-    fputs("usage: c_host TABLE.dbf\n", stderr);
+    fputs("usage: print_table TABLE.dbf\n", stderr);
     return 2;
   }
   printf("%s\n", GetShortInfo());
   SetFile(argv[1]);
-  loaddb();
-  printf("memo: %s\n", GetFile());
+  loaddb(); /* a missing table: a message box */
   fiedscount();
   fields = GetData();
+  if (fields == 0) return 1; /* no table it could open */
+  printf("memo: %s\n", GetFile());
   getfields();
   printf("fields (%d): %s\n", (int)fields, GetFile());
   countrec();

@@ -2,15 +2,19 @@
 # version and soname, the header, a CMake package (find_package(Quillon)
 # gives Quillon::quillon), a pkg-config file, quillon-host, and the README,
 # docs/ and examples/ as documents. For Windows the same files, laid out
-# flat, make the zip that CPack builds with
+# flat with import libraries and a README of the kit's own, make the zip
+# that CPack builds with
 #   cmake --build --preset win32 --target package
 
 install(FILES include/quillon.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 if(WIN32)
   install(TARGETS quillon quillon_host RUNTIME DESTINATION . ARCHIVE DESTINATION lib)
-  install(FILES src/host/Quillon.def "${QUILLON_MSVC_IMPORT_LIBRARY}" DESTINATION lib)
-  install(FILES README.md DESTINATION .)
+  install(FILES src/host/Quillon.def "${QUILLON_MSVC_IMPORT_LIBRARY}"
+    "${QUILLON_ORDINAL_IMPORT_LIBRARY}" DESTINATION lib)
+  # The kit has a README of its own, for Windows host developers, that
+  # speaks only of what the zip holds.
+  install(FILES kit/windows/README.md DESTINATION .)
   install(DIRECTORY docs examples DESTINATION .)
 
   set(CPACK_GENERATOR ZIP)

@@ -33,8 +33,8 @@ install_build_packages() {
 
 # install_win32_packages NAME: what the Windows build and its run under wine
 # need besides: the mingw-w64 i686 toolchain, GoogleTest's sources to build
-# with it, 32-bit wine, and the Russian locale that gives wine its ANSI code
-# page 1251.
+# with it, LLVM's lld (the kit's README links a host with it), 32-bit wine,
+# and the Russian locale that gives wine its ANSI code page 1251.
 install_win32_packages() {
   local who=$1
   local need=()
@@ -43,6 +43,7 @@ install_win32_packages() {
   command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
   command -v i686-w64-mingw32-g++ >/dev/null 2>&1 || need+=(g++-mingw-w64-i686)
   command -v i686-w64-mingw32-objdump >/dev/null 2>&1 || need+=(binutils-mingw-w64-i686)
+  command -v ld.lld >/dev/null 2>&1 || need+=(lld)
   [ -f /usr/src/googletest/googletest/CMakeLists.txt ] || need+=(googletest)
   command -v wine >/dev/null 2>&1 || need+=(wine)
   if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then

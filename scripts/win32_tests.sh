@@ -110,7 +110,8 @@ QUILLON_WINE=1 QUILLON_HOST="$repo/$console_host" /usr/bin/python3 tests/tools/h
   fail "quillon-host.exe failed its tests for people under wine"
 
 # The kit for Windows host developers: the zip, the DLL's version resource,
-# and hosts built from the unpacked zip alone.
+# and the kit's README followed from the unpacked zip alone: its commands
+# build hosts with each import library and at run time, and run them.
 cmake --build --preset win32 --target package
 /usr/bin/python3 tests/package/zip_test.py build/win32 || fail "the Windows package is not as described"
 

@@ -15,7 +15,10 @@ if(WIN32)
   # The kit has a README of its own, for Windows host developers, that
   # speaks only of what the zip holds.
   install(FILES kit/windows/README.md DESTINATION .)
-  install(DIRECTORY docs examples DESTINATION .)
+  # The page on building and testing is about the source tree, which the kit
+  # does not hold.
+  install(DIRECTORY docs DESTINATION . PATTERN building.md EXCLUDE)
+  install(DIRECTORY examples DESTINATION .)
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_NAME quillon)

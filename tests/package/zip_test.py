@@ -85,7 +85,7 @@ class WindowsKit(unittest.TestCase):
     def test_the_zip_holds_the_kit_under_one_folder(self):
         self.assertTrue(all(name.startswith(self.name + "/") for name in self.names))
         shared = [folder + "/" + name for folder in ["docs", "examples"]
-                  for name in os.listdir(os.path.join(SOURCE, folder))]
+                  for name in os.listdir(os.path.join(SOURCE, folder)) if name != "building.md"]
         expected = ["Quillon.dll", "quillon-host.exe", "README.md", "include/quillon.h",
                     "lib/Quillon.def", "lib/libQuillon.dll.a", "lib/Quillon.lib",
                     "lib/Quillon-ordinals.lib", *shared]

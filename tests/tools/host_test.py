@@ -190,6 +190,7 @@ class ErrorPaths(HostTest):
         cases = [(["--frob"], "unknown option '--frob'"),
                  (["--plugin"], "unknown option '--plugin'"),
                  (["--input-encoding", "latin1"], "unknown input encoding 'latin1'"),
+                 (["--table-encoding", "koi8-r"], "unknown table encoding 'koi8-r'"),
                  (["-c", "GetType", script], "either -c or a script"),
                  ([script, script], "only one script"),
                  ([os.path.join(self.folder, "none.qh")], "cannot read the script")]

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/structure.h"
 #include "exchange.h"
 #include "failure.h"
 #include "os.h"

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "engine/structure.h"
 #include "os.h"
 #include "support/field_names.h"
 #include "support/file_names.h"
@@ -84,14 +85,12 @@ TableShape ReadTableFacts(const std::string& path, TableFacts& facts) {
   if (!file.Size(&size)) return TableShape::kUnreadable;
   if (size < engine::kHeaderSize) return TableShape::kTooShort;
   const engine::TableStructure s = engine::ReadTableStructure(file);
-  facts.verdict = s.verdict;
   if (s.verdict == engine::StructureVerdict::kRefused) return TableShape::kNotATable;
   facts.version = s.header.version;
   facts.year = engine::FullYear(s.header.lastUpdate[0]);
   facts.month = s.header.lastUpdate[1];
   facts.day = s.header.lastUpdate[2];
   facts.codePage = engine::CodePageOf(s.header);
-  facts.records = s.header.recordCount;
   facts.fields.clear();
   for (int32_t i = 1; i <= s.fieldCount; ++i) {
     const engine::DbfFieldDesc& desc = s.fields[static_cast<size_t>(i)];

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/structure.h"
 #include "table_encoding.h"
 
 namespace quillon_host {
@@ -28,8 +27,6 @@ struct TableFacts {
   int month = 0;
   int day = 0;
   uint8_t codePage = 0;  // header byte 29
-  uint32_t records = 0;  // as many as the file holds, at most the header's count
-  quillon::engine::StructureVerdict verdict = quillon::engine::StructureVerdict::kRefused;
   std::vector<FieldFacts> fields;
 };
 

@@ -622,6 +622,22 @@ class ForeignTables(HostTest):
         self.assertNotIn("warning", shown)
         with open(path, "rb") as table:
             self.assertIn("Тверь".encode("cp866"), table.read())
+        every = bytes(range(0x80, 0x100))
+        path = self.table(code_page=0x65, fields=(("ALL", 128),), rows=[["x"]])
+        with open(path, "r+b") as table:
+            table.seek(table.read().index(b"\r") + 2)
+            table.write(every)
+        status, out, err = self.run_lines("open t.dbf", "show", options=options)
+        self.assertEqual((status, err), (0, b""), out)
+
+        def shown_in_1251(c):
+            try:
+                return c.encode("cp1251").decode("cp1251")
+            except UnicodeEncodeError:
+                return "\ufffd"
+        self.assertIn("ALL  " + "".join(map(shown_in_1251, every.decode("cp866"))) + "\n",
+                      out.decode("utf-8"))
+        path = self.table(code_page=0x65, fields=(("CITY", 8),), rows=[["x"]])
         status, _, err = self.run_lines("open t.dbf", "edit 1 CITY=«Тверь»", options=options)
         self.assertEqual(status, 1)
         self.assertIn("the table's code page (866) has no byte for the character U+00AB".encode(),

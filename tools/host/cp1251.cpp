@@ -9,7 +9,7 @@ namespace {
 
 // The characters of the bytes 0x80 to 0xFF, in byte order, eight a row.
 // clang-format off
-constexpr std::array<char32_t, 128> kHighHalf = {
+constexpr HighHalf kHighHalf = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
     0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
     0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
@@ -110,25 +110,29 @@ bool IsUtf8(std::string_view text) {
   return true;
 }
 
-char32_t Cp1251Character(char byte) {
+char32_t CharacterOf(const HighHalf& high, char byte) {
   const auto b = static_cast<unsigned char>(byte);
-  return b < 0x80 ? b : kHighHalf[b - 0x80];
+  return b < 0x80 ? b : high[b - 0x80];
 }
 
-bool Cp1251ByteOf(char32_t c, char& byte) {
+bool ByteOf(const HighHalf& high, char32_t c, char& byte) {
   if (c < 0x80) {
     byte = static_cast<char>(c);
     return true;
   }
   if (c == kReplacement) return false;
-  for (size_t found = 0; found < kHighHalf.size(); ++found) {
-    if (kHighHalf[found] == c) {
+  for (size_t found = 0; found < high.size(); ++found) {
+    if (high[found] == c) {
       byte = static_cast<char>(0x80 + found);
       return true;
     }
   }
   return false;
 }
+
+char32_t Cp1251Character(char byte) { return CharacterOf(kHighHalf, byte); }
+
+bool Cp1251ByteOf(char32_t c, char& byte) { return ByteOf(kHighHalf, c, byte); }
 
 std::string CharacterName(char32_t c) {
   char name[16];

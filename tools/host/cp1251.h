@@ -3,6 +3,7 @@
 // so the host needs no conversion library. ASCII passes unchanged both ways.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,14 @@ bool Utf8ToCp1251(std::string_view text, std::string& out, std::string& problem)
 
 // Whether the text is well-formed UTF-8.
 bool IsUtf8(std::string_view text);
+
+// A code page of one byte a character with ASCII as its low half: the
+// characters of its bytes 0x80 to 0xFF, in byte order.
+using HighHalf = std::array<char32_t, 128>;
+char32_t CharacterOf(const HighHalf& high, char byte);
+// False when the code page has no byte for the character (never one for
+// U+FFFD, which stands for an unassigned byte).
+bool ByteOf(const HighHalf& high, char32_t c, char& byte);
 
 // One byte's character; 0x98 gives U+FFFD.
 char32_t Cp1251Character(char byte);

@@ -12,7 +12,7 @@ namespace {
 
 // The characters of the DOS Russian bytes 0x80 to 0xFF, eight a row.
 // clang-format off
-constexpr std::array<char32_t, 128> kDos866HighHalf = {
+constexpr HighHalf kDos866HighHalf = {
     0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,
     0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,
     0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,
@@ -52,10 +52,8 @@ std::string FromTableText(std::string_view stored, TableEncoding encoding) {
   std::string text;
   text.reserve(stored.size());
   for (char byte : stored) {
-    const auto b = static_cast<unsigned char>(byte);
-    char shown = byte;
-    if (b >= 0x80 && !Cp1251ByteOf(kDos866HighHalf[b - 0x80], shown)) shown = kNoWindows1251Byte;
-    text += shown;
+    char shown = 0;
+    text += Cp1251ByteOf(CharacterOf(kDos866HighHalf, byte), shown) ? shown : kNoWindows1251Byte;
   }
   return text;
 }
@@ -66,15 +64,12 @@ std::string ToTableText(std::string_view value, TableEncoding encoding) {
   stored.reserve(value.size());
   for (char byte : value) {
     const char32_t c = Cp1251Character(byte);
-    size_t at = 0;
-    if (c >= 0x80) {
-      while (at < kDos866HighHalf.size() && kDos866HighHalf[at] != c) ++at;
-      if (at == kDos866HighHalf.size()) {
-        throw Failure("the table's code page (866) has no byte for the character " +
-                      CharacterName(c));
-      }
+    char inTable = 0;
+    if (!ByteOf(kDos866HighHalf, c, inTable)) {
+      throw Failure("the table's code page (866) has no byte for the character " +
+                    CharacterName(c));
     }
-    stored += c < 0x80 ? byte : static_cast<char>(0x80 + at);
+    stored += inTable;
   }
   return stored;
 }

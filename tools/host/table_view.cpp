@@ -72,6 +72,13 @@ void TellDeleted(Plugin& plugin, const Printer& printer) {
                                        "add or delete removes them for good)");
 }
 
+// Said by open and fields when the header names another code page than the
+// texts are shown in.
+void TellCodePage(const Printer& printer, const TableFacts& facts) {
+  const std::string warning = CodePageWarning(facts.codePage, printer.tableEncoding());
+  if (!warning.empty()) printer.Line("warning: ", warning);
+}
+
 // Said by open: what makes texts of the table read wrongly or as empty.
 void WarnOfForeignParts(Plugin& plugin, const Printer& printer, const std::string& path) {
   TableFacts facts;
@@ -80,8 +87,7 @@ void WarnOfForeignParts(Plugin& plugin, const Printer& printer, const std::strin
     const MemoFileState memoFile = MemoFileOf(path, plugin.MemoPath());
     if (!memoFile.found) printer.Line("warning: memo file ", memoFile.problem, plugin.MemoPath());
   }
-  const std::string codePage = CodePageWarning(facts.codePage, printer.tableEncoding());
-  if (!codePage.empty()) printer.Line("warning: ", codePage);
+  TellCodePage(printer, facts);
 }
 
 std::string Date(const TableFacts& facts) {
@@ -135,8 +141,7 @@ void DescribeTable(Plugin& plugin, const Printer& printer) {
   } else {
     printer.Line("memo file: ", memoFile.problem, memo);
   }
-  const std::string codePage = CodePageWarning(facts.codePage, printer.tableEncoding());
-  if (!codePage.empty()) printer.Line("warning: ", codePage);
+  TellCodePage(printer, facts);
   std::vector<Row> rows(1, Row{"#", "NAME", "TYPE", "WIDTH", "DECIMALS"});
   for (size_t i = 0; i < facts.fields.size(); ++i) {
     const FieldFacts& field = facts.fields[i];
